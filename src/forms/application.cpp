@@ -1,0 +1,35 @@
+#include "forms/application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace forms {
+
+App::App(QString title) : title_(std::move(title)) {}
+
+QString App::Path() const {
+  return QCoreApplication::applicationDirPath();
+}
+
+void App::SetTitle(const QString& title) {
+  if (title == title_) return;
+  title_ = title;
+  if (onTitleChanged) onTitleChanged(title_);
+}
+
+void App::End() {
+  if (onEnd) onEnd();
+  std::fflush(nullptr);
+  // Immediate, as the end of a program is: no window closes, no handler runs.
+  std::_Exit(EXIT_SUCCESS);
+}
+
+void App::MsgBox(const QString& text) {
+  if (msgBoxHandler) return msgBoxHandler(text);
+  QMessageBox::warning(QApplication::activeWindow(), title_, text);
+}
+
+}  // namespace forms

@@ -1,0 +1,45 @@
+// The application object: the program's folder, its title, whether another
+// copy is running, ending the program and telling the user something.
+//
+// How the title is made visible to other copies and how another copy is
+// detected belong to the single-instance guard; this object only holds the
+// values and tells an observer when the title changes.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace forms {
+
+class App {
+ public:
+  // The product name a copy's title starts as.
+  explicit App(QString title);
+
+  // Folder of the executable, without a trailing separator.
+  QString Path() const;
+
+  QString Title() const { return title_; }
+  void SetTitle(const QString& title);
+
+  bool PrevInstance() const { return prevInstance_; }
+  void SetPrevInstance(bool running) { prevInstance_ = running; }
+
+  // Ends the program at once: no Unload, nothing saved. Runs the end hook
+  // first, so the copy can withdraw from what other copies see.
+  [[noreturn]] void End();
+
+  // Shows `text` to the user and waits until it is acknowledged.
+  void MsgBox(const QString& text);
+
+  std::function<void(const QString& title)> onTitleChanged;
+  std::function<void()> onEnd;
+  // Replaces the message box, e.g. to collect messages in tests.
+  std::function<void(const QString& text)> msgBoxHandler;
+
+ private:
+  QString title_;
+  bool prevInstance_ = false;
+};
+
+}  // namespace forms

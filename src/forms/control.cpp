@@ -1,0 +1,91 @@
+#include "forms/control.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "forms/colourword.h"
+
+namespace forms {
+
+Control::Control(QWidget* widget, const TwipsRect& place, QPalette::ColorRole foreRole,
+                 QPalette::ColorRole backRole, colour::ColourWord standardFore,
+                 colour::ColourWord standardBack)
+    : widget_(widget),
+      left_(place.left),
+      top_(place.top),
+      width_(place.width),
+      height_(place.height),
+      foreRole_(foreRole),
+      backRole_(backRole),
+      foreColor_(standardFore),
+      backColor_(standardBack) {
+  widget_->setGeometry(ToPixels(place));
+}
+
+Control::~Control() {
+  delete widget_;
+}
+
+void Control::SetLeft(int twips) {
+  left_ = twips;
+  widget_->move(TwipsToPixels(left_), TwipsToPixels(top_));
+}
+
+void Control::SetTop(int twips) {
+  top_ = twips;
+  widget_->move(TwipsToPixels(left_), TwipsToPixels(top_));
+}
+
+void Control::SetForeColor(colour::ColourWord word) {
+  if (word == foreColor_) return;
+  foreColor_ = word;
+  Paint(foreRole_, word);
+}
+
+void Control::SetBackColor(colour::ColourWord word) {
+  if (word == backColor_) return;
+  backColor_ = word;
+  widget_->setAutoFillBackground(true);
+  Paint(backRole_, word);
+}
+
+void Control::SetFont(const QFont& font) {
+  widget_->setFont(font);
+}
+
+void Control::Paint(QPalette::ColorRole role, colour::ColourWord word) {
+  // System references resolve against the kind's own standard palette, so a
+  // reference looks exactly like the control's untouched colour.
+  const QColor drawn = DrawnColour(word, QApplication::palette(widget_));
+  QPalette palette = widget_->palette();
+  palette.setColor(QPalette::Active, role, drawn);
+  palette.setColor(QPalette::Inactive, role, drawn);
+  palette.setColor(QPalette::Disabled, role, drawn);
+  widget_->setPalette(palette);
+}
+
+MouseEventArgs Control::MouseArgs(const QMouseEvent& event) {
+  std::int16_t button = 0;
+  switch (event.button()) {
+    case Qt::LeftButton:
+      button = static_cast<std::int16_t>(MouseButton::Left);
+      break;
+    case Qt::RightButton:
+      button = static_cast<std::int16_t>(MouseButton::Right);
+      break;
+    case Qt::MiddleButton:
+      button = static_cast<std::int16_t>(MouseButton::Middle);
+      break;
+    default:
+      break;
+  }
+  std::int16_t shift = 0;
+  if (event.modifiers() & Qt::ShiftModifier) shift |= 1;
+  if (event.modifiers() & Qt::ControlModifier) shift |= 2;
+  if (event.modifiers() & Qt::AltModifier) shift |= 4;
+  const QPointF at = event.position();
+  return {button, shift, static_cast<float>(at.x() * kTwipsPerPixel),
+          static_cast<float>(at.y() * kTwipsPerPixel)};
+}
+
+}  // namespace forms

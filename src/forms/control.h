@@ -1,0 +1,89 @@
+// The part every control shares: its Qt widget, its place in twips and its
+// two colour words. Each kind of control (TextBox, VScrollBar, ...) builds on
+// this and adds the properties and events of its own kind.
+//
+// A control owns its widget. The widget calls back into the control only
+// through the owner pointer, which the control clears before deleting it,
+// so no event can reach a control that is gone.
+#pragma once
+
+#include <QFont>
+#include <QPalette>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "colour/colour.h"
+#include "forms/twips.h"
+
+class QMouseEvent;
+
+namespace forms {
+
+enum class MouseButton : std::int16_t { Left = 1, Right = 2, Middle = 4 };
+
+// Shift, X and Y arguments of a mouse event: Shift 1, Ctrl 2, Alt 4; twips.
+struct MouseEventArgs {
+  std::int16_t button;
+  std::int16_t shift;
+  float x;
+  float y;
+};
+
+using MouseEvent = std::function<void(std::int16_t button, std::int16_t shift, float x, float y)>;
+
+class Control {
+ public:
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+  virtual ~Control();
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int twips);
+  void SetTop(int twips);
+
+  colour::ColourWord ForeColor() const { return foreColor_; }
+  colour::ColourWord BackColor() const { return backColor_; }
+  void SetForeColor(colour::ColourWord word);
+  void SetBackColor(colour::ColourWord word);
+
+  void SetFont(const QFont& font);
+  void SetTabIndex(int tabIndex) { tabIndex_ = tabIndex; }
+  int TabIndex() const { return tabIndex_; }
+
+  QWidget* widget() const { return widget_; }
+
+ protected:
+  // `foreRole` and `backRole` are the palette roles the kind draws its text
+  // and background with; the words start as the kind's standard system colours.
+  Control(QWidget* widget, const TwipsRect& place, QPalette::ColorRole foreRole,
+          QPalette::ColorRole backRole, colour::ColourWord standardFore,
+          colour::ColourWord standardBack);
+
+  // Raises an event if a handler is connected.
+  template <typename Event, typename... Args>
+  static void Raise(const Event& event, Args&&... args) {
+    if (event) event(std::forward<Args>(args)...);
+  }
+
+  static MouseEventArgs MouseArgs(const QMouseEvent& event);
+
+ private:
+  void Paint(QPalette::ColorRole role, colour::ColourWord word);
+
+  QWidget* widget_;
+  int left_;
+  int top_;
+  int width_;
+  int height_;
+  int tabIndex_ = -1;
+  QPalette::ColorRole foreRole_;
+  QPalette::ColorRole backRole_;
+  colour::ColourWord foreColor_;
+  colour::ColourWord backColor_;
+};
+
+}  // namespace forms

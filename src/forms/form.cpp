@@ -1,0 +1,53 @@
+#include "forms/form.h"
+
+#include <QCloseEvent>
+
+#include "forms/twips.h"
+
+namespace forms {
+
+class Form::FormWidget : public QWidget {
+ public:
+  explicit FormWidget(Form& owner) : owner_(owner) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    std::int16_t cancel = 0;
+    if (owner_.onUnload) owner_.onUnload(cancel);
+    if (cancel != 0) return event->ignore();
+    QWidget::closeEvent(event);
+  }
+
+ private:
+  Form& owner_;
+};
+
+Form::Form(const QString& caption, int clientWidthTwips, int clientHeightTwips)
+    : widget_(std::make_unique<FormWidget>(*this)) {
+  widget_->setWindowTitle(caption);
+  // The layout is drawn for one client size and nothing in it adapts, so the
+  // window keeps that size; the frame offers close and minimise only.
+  widget_->setFixedSize(TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips));
+  widget_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+}
+
+Form::~Form() = default;
+
+QWidget* Form::widget() const {
+  return widget_.get();
+}
+
+void Form::SetIcon(const QIcon& icon) {
+  widget_->setWindowIcon(icon);
+}
+
+void Form::Load() {
+  if (onLoad) onLoad();
+}
+
+void Form::Show() {
+  widget_->show();
+}
+
+}  // namespace forms

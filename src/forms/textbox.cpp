@@ -1,0 +1,180 @@
+#include "forms/textbox.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <algorithm>
+
+#include "forms/colourword.h"
+
+namespace forms {
+
+namespace {
+
+// Focus that moves to a popup menu or to another application stays, as far as
+// the window is concerned, in the box: no LostFocus/GotFocus pair for those.
+bool MovesFocusWithinWindow(Qt::FocusReason reason) {
+  return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
+// The character a key event types, or 0 for keys that type nothing in the
+// sense of the KeyPress event: navigation, Delete and control shortcuts.
+char16_t TypedCharacter(const QKeyEvent& event) {
+  const QString text = event.text();
+  if (text.size() != 1) return 0;
+  const char16_t c = text.front().unicode();
+  switch (c) {
+    case u'\b':
+    case u'\r':
+    case 0x1B:  // Escape
+      return c;
+    default:
+      break;
+  }
+  if (c < 0x20 || c == 0x7F) return 0;
+  if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return 0;
+  return c;
+}
+
+}  // namespace
+
+class TextBox::LineWidget : public QLineEdit {
+ public:
+  explicit LineWidget(QWidget* parent) : QLineEdit(parent) {}
+  TextBox* owner = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const char16_t typed = TypedCharacter(*event);
+    if (owner == nullptr || typed == 0) return QLineEdit::keyPressEvent(event);
+    std::int16_t code = static_cast<std::int16_t>(typed);
+    if (owner->FilterKey(code)) return event->accept();
+    if (code == static_cast<std::int16_t>(typed)) return QLineEdit::keyPressEvent(event);
+    // The handler changed the character: the box receives the new one instead.
+    QKeyEvent replaced(event->type(), code == u'\b' ? Qt::Key_Backspace : Qt::Key_unknown,
+                       Qt::NoModifier, QString(QChar(static_cast<char16_t>(code))));
+    QLineEdit::keyPressEvent(&replaced);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    QLineEdit::focusInEvent(event);
+    if (owner) owner->RaiseFocus(true, event->reason());
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    if (owner) owner->RaiseFocus(false, event->reason());
+  }
+};
+
+class TextBox::MemoWidget : public QPlainTextEdit {
+ public:
+  explicit MemoWidget(QWidget* parent) : QPlainTextEdit(parent) {}
+  TextBox* owner = nullptr;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    QPlainTextEdit::focusInEvent(event);
+    if (owner) owner->RaiseFocus(true, event->reason());
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QPlainTextEdit::focusOutEvent(event);
+    if (owner) owner->RaiseFocus(false, event->reason());
+  }
+};
+
+QWidget* TextBox::MakeEditor(QWidget* container, const TextBoxStyle& style) {
+  const bool locked = style.editing == Editing::Locked;
+  if (style.lines == Lines::Single) {
+    auto* line = new LineWidget(container);
+    line->setReadOnly(locked);
+    line->setAlignment(style.alignment | Qt::AlignVCenter);
+    return line;
+  }
+  auto* memo = new MemoWidget(container);
+  memo->setReadOnly(locked);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QTextOption option = memo->document()->defaultTextOption();
+  option.setAlignment(style.alignment);
+  memo->document()->setDefaultTextOption(option);
+  // A locked box still lets its text be selected and copied.
+  memo->setTextInteractionFlags(locked ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                       : Qt::TextEditorInteraction);
+  return memo;
+}
+
+TextBox::TextBox(QWidget* container, const TwipsRect& place, const TextBoxStyle& style)
+    : Control(MakeEditor(container, style), place, QPalette::Text, QPalette::Base,
+              kSystemWindowText, kSystemWindow) {
+  if (style.lines == Lines::Single) {
+    auto* line = static_cast<LineWidget*>(widget());
+    line->owner = this;
+    line_ = line;
+    QObject::connect(line_, &QLineEdit::textChanged, line_, [this] { RaiseChange(); });
+  } else {
+    auto* memo = static_cast<MemoWidget*>(widget());
+    memo->owner = this;
+    memo_ = memo;
+  }
+}
+
+TextBox::~TextBox() {
+  if (line_) static_cast<LineWidget*>(line_)->owner = nullptr;
+  if (memo_) static_cast<MemoWidget*>(memo_)->owner = nullptr;
+}
+
+QString TextBox::Text() const {
+  return line_ ? line_->text() : memoText_;
+}
+
+void TextBox::SetText(const QString& text) {
+  if (text == Text()) return;
+  if (line_) return line_->setText(text);  // raises Change through textChanged
+  memoText_ = text;
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  memo_->setPlainText(shown);
+  RaiseChange();
+}
+
+int TextBox::SelStart() const {
+  if (!line_) return 0;
+  return line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
+}
+
+void TextBox::SetSelStart(int position) {
+  if (line_) line_->setCursorPosition(std::clamp(position, 0, static_cast<int>(Text().size())));
+}
+
+int TextBox::SelLength() const {
+  return line_ ? line_->selectionLength() : 0;
+}
+
+void TextBox::SetSelLength(int length) {
+  if (!line_) return;
+  const int start = SelStart();
+  line_->setSelection(start, std::clamp(length, 0, static_cast<int>(Text().size()) - start));
+}
+
+void TextBox::SetSelText(const QString& text) {
+  if (line_) line_->insert(text);  // replaces the selection and raises Change
+}
+
+void TextBox::RaiseChange() {
+  Raise(onChange);
+}
+
+void TextBox::RaiseFocus(bool gained, Qt::FocusReason reason) {
+  if (!MovesFocusWithinWindow(reason)) return;
+  Raise(gained ? onGotFocus : onLostFocus);
+}
+
+bool TextBox::FilterKey(std::int16_t& keyAscii) {
+  if (!onKeyPress) return false;
+  onKeyPress(keyAscii);
+  return keyAscii == 0;
+}
+
+}  // namespace forms

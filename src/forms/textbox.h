@@ -1,0 +1,70 @@
+// TextBox: an edit box with the Text, Sel* and colour properties and the
+// Change, KeyPress and focus events of the forms contract.
+//
+// Change is raised inside an assignment of Text or SelText that changes the
+// text, and after every edit by the user; never for an assignment of the
+// text the box already holds. KeyPress sees each typed character before the
+// box does: the handler gets the code by reference, and 0 on return means the
+// box receives nothing. Control shortcuts (Ctrl+C, Ctrl+V, ...) and the
+// navigation keys Tab and Delete are not typed characters and keep their
+// standard behaviour.
+#pragma once
+
+#include <QString>
+
+#include "forms/control.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace forms {
+
+enum class Lines { Single, Multi };
+enum class Editing { Editable, Locked };
+
+struct TextBoxStyle {
+  Lines lines = Lines::Single;
+  Editing editing = Editing::Editable;
+  Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+class TextBox : public Control {
+ public:
+  TextBox(QWidget* container, const TwipsRect& place, const TextBoxStyle& style);
+  ~TextBox() override;
+
+  QString Text() const;
+  void SetText(const QString& text);
+
+  int SelStart() const;
+  void SetSelStart(int position);
+  int SelLength() const;
+  void SetSelLength(int length);
+  void SetSelText(const QString& text);
+
+  std::function<void()> onChange;
+  std::function<void()> onGotFocus;
+  std::function<void()> onLostFocus;
+  std::function<void(std::int16_t& keyAscii)> onKeyPress;
+
+ private:
+  class LineWidget;
+  class MemoWidget;
+  friend class LineWidget;
+  friend class MemoWidget;
+
+  static QWidget* MakeEditor(QWidget* container, const TextBoxStyle& style);
+
+  void RaiseChange();
+  void RaiseFocus(bool gained, Qt::FocusReason reason);
+  // Returns true when the handler swallowed the key; may rewrite `keyAscii`.
+  bool FilterKey(std::int16_t& keyAscii);
+
+  QLineEdit* line_ = nullptr;
+  QPlainTextEdit* memo_ = nullptr;
+  // A multi-line box keeps the text as assigned (line breaks "\r\n") and
+  // shows it with Qt's line breaks.
+  QString memoText_;
+};
+
+}  // namespace forms

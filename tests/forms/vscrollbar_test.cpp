@@ -1,0 +1,109 @@
+#include "forms/vscrollbar.h"
+
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+
+namespace forms {
+namespace {
+
+// A channel slider: 255 at the top, 0 at the bottom.
+class VScrollBarTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    window.resize(100, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    bar.onChange = [this] { changes.push_back(bar.Value()); };
+    bar.onScroll = [this] { scrolls.push_back(bar.Value()); };
+  }
+
+  QPoint CentreOf(QStyle::SubControl part) const {
+    auto* qbar = static_cast<QScrollBar*>(bar.widget());
+    QStyleOptionSlider option;
+    option.initFrom(qbar);
+    option.orientation = Qt::Vertical;
+    option.minimum = qbar->minimum();
+    option.maximum = qbar->maximum();
+    option.sliderPosition = qbar->sliderPosition();
+    option.sliderValue = qbar->value();
+    option.singleStep = qbar->singleStep();
+    option.pageStep = qbar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return qbar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, qbar).center();
+  }
+
+  QWidget window;
+  VScrollBar bar{&window, {0, 0, 240, 2535}, {255, 0, 1, 16}};
+  std::vector<std::int16_t> changes;
+  std::vector<std::int16_t> scrolls;
+};
+
+TEST_F(VScrollBarTest, StartsAtMinAndAssignmentsRaiseChangeOnlyForANewValue) {
+  EXPECT_EQ(bar.Value(), 255);
+  bar.SetValue(5);
+  bar.SetValue(5);
+  EXPECT_EQ(changes, std::vector<std::int16_t>{5});
+  EXPECT_TRUE(scrolls.empty());
+}
+
+TEST_F(VScrollBarTest, OutOfRangeAssignmentsAreClamped) {
+  bar.SetValue(-3);
+  EXPECT_EQ(bar.Value(), 0);
+  bar.SetValue(300);
+  EXPECT_EQ(bar.Value(), 255);
+}
+
+struct ClickCase {
+  const char* name;
+  std::int16_t start;
+  QStyle::SubControl part;
+  std::int16_t expected;
+};
+
+TEST_F(VScrollBarTest, ClicksMoveTheNaturalWayAndStopAtTheEnds) {
+  const ClickCase cases[] = {
+      {"top arrow raises by one", 100, QStyle::SC_ScrollBarSubLine, 101},
+      {"bottom arrow lowers by one", 100, QStyle::SC_ScrollBarAddLine, 99},
+      {"top arrow stops at 255", 255, QStyle::SC_ScrollBarSubLine, 255},
+      {"bottom arrow stops at 0", 0, QStyle::SC_ScrollBarAddLine, 0},
+      {"trough above the thumb raises by 16", 100, QStyle::SC_ScrollBarSubPage, 116},
+      {"trough below the thumb lowers by 16", 100, QStyle::SC_ScrollBarAddPage, 84},
+      {"trough stops at 255", 250, QStyle::SC_ScrollBarSubPage, 255},
+      {"trough stops at 0", 10, QStyle::SC_ScrollBarAddPage, 0},
+  };
+  for (const ClickCase& c : cases) {
+    bar.SetValue(c.start);
+    changes.clear();
+    QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(c.part));
+    EXPECT_EQ(bar.Value(), c.expected) << c.name;
+    EXPECT_EQ(changes.size(), c.start == c.expected ? 0u : 1u) << c.name;
+  }
+}
+
+TEST_F(VScrollBarTest, KeysMoveTheNaturalWay) {
+  bar.SetValue(100);
+  bar.widget()->setFocus();
+  QTest::keyClick(bar.widget(), Qt::Key_Up);
+  EXPECT_EQ(bar.Value(), 101);
+  QTest::keyClick(bar.widget(), Qt::Key_PageDown);
+  EXPECT_EQ(bar.Value(), 85);
+}
+
+TEST_F(VScrollBarTest, DraggingRaisesScrollPerStepAndOneChangeOnRelease) {
+  bar.SetValue(0);
+  changes.clear();
+  const QPoint grip = CentreOf(QStyle::SC_ScrollBarSlider);
+  QTest::mousePress(bar.widget(), Qt::LeftButton, {}, grip);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(bar.widget(), grip - QPoint(0, 10 * step));
+  QTest::mouseRelease(bar.widget(), Qt::LeftButton, {}, grip - QPoint(0, 40));
+  ASSERT_GE(scrolls.size(), 2u);
+  EXPECT_GT(bar.Value(), 0) << "dragging up raises the value";
+  EXPECT_EQ(changes, std::vector<std::int16_t>{bar.Value()});
+}
+
+}  // namespace
+}  // namespace forms
