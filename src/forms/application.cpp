@@ -8,10 +8,10 @@
 
 namespace forms {
 
-App::App(QString title) : title_(std::move(title)) {}
+App::App(QString title, QString path) : title_(std::move(title)), path_(std::move(path)) {}
 
 QString App::Path() const {
-  return QCoreApplication::applicationDirPath();
+  return path_.isEmpty() ? QCoreApplication::applicationDirPath() : path_;
 }
 
 void App::SetTitle(const QString& title) {

@@ -13,10 +13,11 @@ namespace forms {
 
 class App {
  public:
-  // The product name a copy's title starts as.
-  explicit App(QString title);
+  // `title`: the product name a copy's title starts as. `path`: the program's
+  // folder, by default the executable's (tests run the window elsewhere).
+  explicit App(QString title, QString path = {});
 
-  // Folder of the executable, without a trailing separator.
+  // Folder of the program, without a trailing separator.
   QString Path() const;
 
   QString Title() const { return title_; }
@@ -39,6 +40,7 @@ class App {
 
  private:
   QString title_;
+  QString path_;
   bool prevInstance_ = false;
 };
 

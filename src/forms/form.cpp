@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "forms/fonts.h"
 #include "forms/twips.h"
 
 namespace forms {
@@ -25,6 +26,7 @@ class Form::FormWidget : public QWidget {
 Form::Form(const QString& caption, int clientWidthTwips, int clientHeightTwips)
     : widget_(std::make_unique<FormWidget>(*this)) {
   widget_->setWindowTitle(caption);
+  widget_->setFont(DialogFont());
   // The layout is drawn for one client size and nothing in it adapts, so the
   // window keeps that size; the frame offers close and minimise only.
   widget_->setFixedSize(TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips));

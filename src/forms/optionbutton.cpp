@@ -1,15 +1,43 @@
 #include "forms/optionbutton.h"
 
+#include <QApplication>
 #include <QFocusEvent>
+#include <QProxyStyle>
 #include <QRadioButton>
 
 #include "forms/colourword.h"
 
 namespace forms {
 
+namespace {
+
+// The design leaves a few pixels between the circle and the caption, where
+// Qt's styles leave twice as many and would cut the caption's end off.
+class CompactOptionStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    if (metric == PM_RadioButtonLabelSpacing) return 3;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+QStyle* OptionStyle() {
+  static QStyle* const style = [] {
+    auto* compact = new CompactOptionStyle;
+    compact->setParent(qApp);  // lives as long as the application
+    return compact;
+  }();
+  return style;
+}
+
+}  // namespace
+
 class OptionButton::RadioWidget : public QRadioButton {
  public:
-  RadioWidget(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {}
+  RadioWidget(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
+    setStyle(OptionStyle());
+  }
 
  protected:
   void focusInEvent(QFocusEvent* event) override {

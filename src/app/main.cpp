@@ -1,0 +1,29 @@
+// Program start: the window `main` is the start-up object. Its Load handler
+// is the program's main routine; closing the window ends the program.
+#include "window/main.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+
+#include "forms/application.h"
+#include "instance/localinstances.h"
+
+int main(int argc, char* argv[]) {
+  QApplication qt(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("huvenor"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("huvenor"));
+
+  forms::App app(QStringLiteral("Huvenor"));
+  instance::LocalInstances instances(app.Title());
+  app.SetPrevInstance(instances.OthersRunning());
+  app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
+  app.onEnd = [&] { instances.Withdraw(); };
+
+  window::Main main(app, instances,
+                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+  main.form.Load();
+  instances.FinishStartup();
+  instances.onActivate = [&] { main.BringToFront(); };
+  main.form.Show();
+  return QApplication::exec();
+}

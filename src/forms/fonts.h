@@ -1,0 +1,18 @@
+// Fonts named by the design. "Fixedsys" is a bitmap font of one platform;
+// elsewhere a fixed-pitch font of about the same size stands in for it, so
+// two hex digits fit a channel box and six a final hex box.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+namespace forms {
+
+QFont DesignFont(const QString& family, int points);
+
+// The default dialog font: what every control without a font of its own
+// uses. The design's captions were measured in a narrow 8-point face, so a
+// condensed sans of that size keeps them inside their controls.
+QFont DialogFont();
+
+}  // namespace forms

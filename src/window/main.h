@@ -1,0 +1,89 @@
+// The window `main`: its controls, its variables and one procedure per event
+// it handles. The handlers read and write control properties and call the
+// colour functions; the forms layer raises the events they react to, inside
+// the assignments that cause them.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "colour/colour.h"
+#include "forms/application.h"
+#include "forms/controlarray.h"
+#include "forms/form.h"
+#include "forms/label.h"
+#include "forms/optionbutton.h"
+#include "forms/picturebox.h"
+#include "forms/shape.h"
+#include "forms/textbox.h"
+#include "forms/vscrollbar.h"
+#include "instance/preventnewinstance.h"
+#include "palette/palettefile.h"
+
+namespace window {
+
+class Main {
+ public:
+  // `perUserFolder` is where the palette goes when the program's own folder
+  // cannot take it.
+  Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolder);
+  ~Main();
+  Main(const Main&) = delete;
+  Main& operator=(const Main&) = delete;
+
+  // Restores the window if it is minimised, raises it and gives it the focus:
+  // what another copy asks of this one when it is started.
+  void BringToFront();
+
+  forms::Form form;
+
+  std::unique_ptr<forms::TextBox> txtEXAMPLE;
+  forms::ControlArray<forms::VScrollBar, 3> vsbCOLOR;
+  forms::ControlArray<forms::Label, 3> lbl;
+  forms::ControlArray<forms::TextBox, 2> txtFINALHEX;
+  forms::ControlArray<forms::TextBox, 3> txtHEXCOLOR;
+  forms::ControlArray<forms::OptionButton, 2> optITEM;
+  std::unique_ptr<forms::PictureBox> Picture1;
+  std::unique_ptr<forms::Label> lblVERSION;
+  std::unique_ptr<forms::Label> lblLASTDATE;
+  forms::ControlArray<forms::Label, 24> lblSTORE;
+  std::unique_ptr<forms::Shape> shpSTOREMARK;
+
+  colour::ColourWord lngTEXTCOLOR = 0;
+  colour::ColourWord lngBACKCOLOR = 0;
+  bool blnSWITCHING = false;
+  QString strCFGPATH;
+  palette::Record recSTORE;
+
+  void Form_Load();
+  void Form_Unload(std::int16_t& Cancel);
+  void lblVERSION_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
+  void lblVERSION_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
+  void vsbCOLOR_Scroll(std::int16_t Index);
+  void vsbCOLOR_Change(std::int16_t Index);
+  void txtHEXCOLOR_Change(std::int16_t Index);
+  void txtHEXCOLOR_LostFocus(std::int16_t Index);
+  void txtHEXCOLOR_GotFocus(std::int16_t Index);
+  void txtHEXCOLOR_KeyPress(std::int16_t Index, std::int16_t& KeyAscii);
+  void txtFINALHEX_GotFocus(std::int16_t Index);
+  void optITEM_Click(std::int16_t Index);
+  void lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
+                          float Y);
+  void UpdateFinalHex();
+
+ private:
+  void BuildControls();
+  void ConnectEvents();
+  void SetTabOrder();
+  void EnterFirstState();
+  void LoadPalette();
+  void SavePalette();
+
+  forms::App& app_;
+  instance::WindowFinder& finder_;
+  QString perUserFolder_;
+  std::unique_ptr<palette::PaletteFile> paletteFile_;
+};
+
+}  // namespace window

@@ -1,0 +1,35 @@
+// Asks an X window to close through the window-close protocol
+// (WM_DELETE_WINDOW), as a window manager's close button does. Under a bare
+// virtual X server no window manager runs, so scripts and end-to-end tests
+// use this to close the program the normal way.
+//
+// Usage: xclose WINDOW-ID
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: xclose WINDOW-ID\n");
+    return 2;
+  }
+  const Window window = std::strtoul(argv[1], nullptr, 0);
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "xclose: cannot open the display\n");
+    return 1;
+  }
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return sent != 0 ? 0 : 1;
+}
