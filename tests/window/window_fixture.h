@@ -13,12 +13,23 @@
 
 namespace window {
 
-// Finds no other copy: these tests run one window at a time.
-class NoOtherCopies : public instance::WindowFinder {
+// Stands in for the other running copies: finds one only when told to.
+class FakeCopies : public instance::WindowFinder {
  public:
-  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
-  void ActivateWindow(const Window&) override {}
+  std::optional<Window> FindWindow(const QString& title) override {
+    searchedFor << title;
+    if (runningTitle.isEmpty() || title != runningTitle) return std::nullopt;
+    return Window(runningTitle);
+  }
+  void ActivateWindow(const Window&) override { ++activations; }
+
+  QString runningTitle;  // the title of a running copy; empty for none
+  QStringList searchedFor;
+  int activations = 0;
 };
+
+// Thrown by the application's End in tests, which must not exit the runner.
+struct Ended {};
 
 class WindowTest : public testing::Test {
  protected:
@@ -26,16 +37,22 @@ class WindowTest : public testing::Test {
     ASSERT_TRUE(programFolder.isValid());
     ASSERT_TRUE(userFolder.isValid());
     app.msgBoxHandler = [this](const QString& text) { messages << text; };
+    app.onEnd = [] { throw Ended{}; };
   }
   void TearDown() override { main.reset(); }
 
   // Loads and shows the window, as the program's start does.
   void Start() {
-    main = std::make_unique<Main>(app, finder, userFolder.path());
-    main->form.Load();
+    Load();
     main->form.Show();
     main->form.widget()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main->form.widget()));
+  }
+
+  // Makes the window and raises its Load, as the program's start does.
+  void Load() {
+    main = std::make_unique<Main>(app, finder, userFolder.path());
+    main->form.Load();
   }
 
   // Closes the window the way the user does, which unloads it.
@@ -58,7 +75,7 @@ class WindowTest : public testing::Test {
   QTemporaryDir programFolder;
   QTemporaryDir userFolder;
   forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
-  NoOtherCopies finder;
+  FakeCopies finder;
   std::unique_ptr<Main> main;
   QStringList messages;
 };

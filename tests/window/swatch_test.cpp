@@ -1,0 +1,89 @@
+// The swatch palette: a right press stores the preview's pair, any other
+// press recalls a swatch's pair; every press moves the marker.
+#include "forms/colourword.h"
+#include "window_fixture.h"
+
+namespace window {
+namespace {
+
+class SwatchTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Start();
+  }
+
+  void Press(int swatch, Qt::MouseButton button) {
+    const QString name = QStringLiteral("lblSTORE(%1)").arg(swatch);
+    QTest::mouseClick(Find(name.toLatin1().constData()), button);
+  }
+  void ChooseTextColour() { QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton); }
+
+  std::array<int, 3> Sliders() const {
+    return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
+  }
+};
+
+TEST_F(SwatchTest, RightPressStoresThePreviewAndMovesNothingElse) {
+  main->vsbCOLOR[1].SetValue(0x80);  // background 0x00008005
+  Press(9, Qt::RightButton);
+  EXPECT_EQ(main->lblSTORE[9].BackColor(), 0x00008005);
+  EXPECT_EQ(main->lblSTORE[9].ForeColor(), forms::kSystemWindowText);
+  EXPECT_EQ(Sliders(), (std::array<int, 3>{5, 0x80, 0}));
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00008005);
+  EXPECT_EQ(main->shpSTOREMARK->Left(), 1110 - 45);
+  EXPECT_EQ(main->shpSTOREMARK->Top(), 300 - 45);
+}
+
+TEST_F(SwatchTest, LeftPressRecallsThePairIntoThePreviewAndTheTargetIntoTheSliders) {
+  Press(1, Qt::LeftButton);  // white on 128, 64, 0
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00FFFFFF);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00004080);
+  EXPECT_EQ(Sliders(), (std::array<int, 3>{128, 64, 0}));
+  EXPECT_EQ(main->txtFINALHEX[0].Text(), QStringLiteral("FFFFFF"));
+  EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("804000"));
+
+  ChooseTextColour();
+  Press(10, Qt::LeftButton);  // black on 255, 224, 192
+  EXPECT_EQ(Sliders(), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00000000);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00C0E0FF);
+  EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("FFE0C0"));
+}
+
+TEST_F(SwatchTest, MiddlePressRecallsLikeTheLeft) {
+  Press(7, Qt::MiddleButton);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x000000FF);
+  EXPECT_EQ(Sliders(), (std::array<int, 3>{255, 0, 0}));
+}
+
+TEST_F(SwatchTest, RecallWhoseChannelsEqualTheSlidersShowsThePairExactly) {
+  Press(3, Qt::RightButton);  // the first-run pair, text colour still a reference
+  ASSERT_EQ(main->lblSTORE[3].ForeColor(), forms::kSystemWindowText);
+  Press(3, Qt::LeftButton);
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), forms::kSystemWindowText);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005);
+  EXPECT_EQ(main->lngTEXTCOLOR, forms::kSystemWindowText);
+}
+
+TEST_F(SwatchTest, RecalledReferenceBecomesAPlainWordOnceASliderMoves) {
+  Press(3, Qt::RightButton);
+  Press(7, Qt::LeftButton);  // white on red
+  ChooseTextColour();        // sliders now 255, 255, 255
+  Press(3, Qt::LeftButton);
+  EXPECT_EQ(Sliders(), (std::array<int, 3>{8, 0, 0}));
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00000008) << "the target became plain";
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005);
+  EXPECT_EQ(main->txtFINALHEX[0].Text(), QStringLiteral("080000"));
+}
+
+TEST_F(SwatchTest, MarkerFramesThePressedSwatch) {
+  Press(23, Qt::LeftButton);
+  EXPECT_EQ(main->shpSTOREMARK->Left(), 1830 - 45);
+  EXPECT_EQ(main->shpSTOREMARK->Top(), 840 - 45);
+  EXPECT_EQ(Find("shpSTOREMARK")->geometry(), QRect(119, 53, 28, 22))
+      << "clipped by the panel's right and bottom edges (146 by 74 inside)";
+}
+
+}  // namespace
+}  // namespace window
