@@ -17,7 +17,11 @@ mkdir -m 700 "$work/home" "$work/runtime"
 cp "$huvenor" "$work/huvenor"
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [[ -s $work/stderr ]] && sed 's/^/  program: /' "$work/stderr" >&2
+  exit 1
+}
 
 # Starts the copy in $work and sets $pid and $window; the window's client
 # area is at $wx,$wy.
