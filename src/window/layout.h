@@ -50,6 +50,7 @@ struct ControlRow {
   bool chosen = false;     // option buttons
   colour::ColourWord foreColor = kStandardColour;
   colour::ColourWord backColor = kStandardColour;
+  std::string_view accessibleName = {};  // for assistive tools, when the caption is not enough
 };
 
 inline constexpr std::string_view kCaption = "Orlan's Huvenor";

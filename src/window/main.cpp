@@ -16,6 +16,7 @@ namespace {
 const QString kProductVersion = QStringLiteral("0.2i");
 const QString kLastDate = QStringLiteral("3/14/2012");
 const QString kNotice = QStringLiteral("Huvenor \u00A9 1996\u20132012 Orlan. All rights reserved.");
+constexpr std::int16_t kLeftButton = 1;
 constexpr std::int16_t kRightButton = 2;
 constexpr std::int16_t kEnter = 13;
 constexpr std::int16_t kBackspace = 8;
@@ -49,10 +50,21 @@ QString Caption(const ControlRow& row) {
   return QString::fromLatin1(row.caption.data(), static_cast<qsizetype>(row.caption.size()));
 }
 
+QString AccessibleName(const ControlRow& row) {
+  if (row.id == ControlId::lblSTORE) return QStringLiteral("Swatch %1").arg(row.index + 1);
+  const std::string_view name = row.accessibleName.empty() ? row.caption : row.accessibleName;
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void Identify(forms::Control& control, const ControlRow& row) {
+  control.widget()->setObjectName(ObjectName(row));
+  control.widget()->setAccessibleName(AccessibleName(row));
+  control.SetTabIndex(row.tabIndex);
+}
+
 template <typename Control>
 void ApplyDesign(Control& control, const ControlRow& row) {
-  control.widget()->setObjectName(ObjectName(row));
-  control.SetTabIndex(row.tabIndex);
+  Identify(control, row);
   if (row.font == DesignFont::Fixedsys) {
     static const QFont fixedsys = forms::DesignFont(QStringLiteral("Fixedsys"), 9);
     control.SetFont(fixedsys);
@@ -96,6 +108,8 @@ Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolde
   BuildControls();
   SetTabOrder();
   ConnectEvents();
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) DescribeSwatch(i);
+  MarkSwatch(0);
 }
 
 Main::~Main() = default;
@@ -143,13 +157,12 @@ void Main::BuildControls() {
       }
       case ControlId::Picture1:
         Picture1 = std::make_unique<forms::PictureBox>(container, row.place, row.backColor);
-        Picture1->widget()->setObjectName(ObjectName(row));
-        Picture1->SetTabIndex(row.tabIndex);
+        Identify(*Picture1, row);
         break;
       case ControlId::shpSTOREMARK:
         shpSTOREMARK = std::make_unique<forms::Shape>(
             container, row.place, forms::ShapeStyle{row.backColor, row.foreColor});
-        shpSTOREMARK->widget()->setObjectName(ObjectName(row));
+        Identify(*shpSTOREMARK, row);
         break;
     }
   }
@@ -195,6 +208,9 @@ void Main::ConnectEvents() {
   txtFINALHEX.Connect(&forms::TextBox::onGotFocus,
                       [this](std::int16_t i) { txtFINALHEX_GotFocus(i); });
   optITEM.Connect(&forms::OptionButton::onClick, [this](std::int16_t i) { optITEM_Click(i); });
+  Picture1->onKeyDown = [this](std::int16_t keyCode, std::int16_t shift) {
+    Picture1_KeyDown(keyCode, shift);
+  };
   lblSTORE.Connect(&forms::Label::onMouseDown,
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
@@ -233,6 +249,7 @@ void Main::LoadPalette() {
       recSTORE = *record;
       lblSTORE[n - 1].SetForeColor(recSTORE.fore);
       lblSTORE[n - 1].SetBackColor(recSTORE.back);
+      DescribeSwatch(n - 1);
     }
   }
   if (const auto& record = loaded.records[palette::kPreviewRecord - 1]) {
@@ -355,11 +372,11 @@ void Main::optITEM_Click(std::int16_t /*Index*/) {
 }
 
 void Main::lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t, float, float) {
-  shpSTOREMARK->SetTop(lblSTORE[Index].Top() - kMarkerOffset);
-  shpSTOREMARK->SetLeft(lblSTORE[Index].Left() - kMarkerOffset);
+  MarkSwatch(Index);
   if (Button == kRightButton) {
     lblSTORE[Index].SetForeColor(txtEXAMPLE->ForeColor());
     lblSTORE[Index].SetBackColor(txtEXAMPLE->BackColor());
+    DescribeSwatch(Index);
     return;
   }
   txtEXAMPLE->SetForeColor(lblSTORE[Index].ForeColor());
@@ -371,6 +388,61 @@ void Main::lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int1
     vsbCOLOR[part].SetValue(colour::ColorPart(target, part));
   }
   UpdateFinalHex();
+}
+
+void Main::Picture1_KeyDown(std::int16_t KeyCode, std::int16_t Shift) {
+  // The palette has no keys of its own in the design; these give a keyboard
+  // user what the mouse does: arrows move the marker, Enter or Space recall
+  // the marked swatch like a left press, Ctrl+Enter or Insert store into it
+  // like a right press.
+  const std::int16_t marked = MarkedSwatch();
+  const int row = marked / kSwatchColumns;
+  const int column = marked % kSwatchColumns;
+  const int rows = kSwatchCount / kSwatchColumns;
+  const auto to = [](int r, int c) { return static_cast<std::int16_t>(r * kSwatchColumns + c); };
+  constexpr std::int16_t kCtrl = 2;
+  switch (KeyCode) {
+    case forms::kKeyLeft:
+      return MarkSwatch(to(row, std::max(column - 1, 0)));
+    case forms::kKeyRight:
+      return MarkSwatch(to(row, std::min(column + 1, kSwatchColumns - 1)));
+    case forms::kKeyUp:
+      return MarkSwatch(to(std::max(row - 1, 0), column));
+    case forms::kKeyDown:
+      return MarkSwatch(to(std::min(row + 1, rows - 1), column));
+    case forms::kKeyInsert:
+      return lblSTORE_MouseDown(marked, kRightButton, Shift, 0, 0);
+    case forms::kKeyReturn:
+    case forms::kKeySpace: {
+      const std::int16_t button = (Shift & kCtrl) != 0 ? kRightButton : kLeftButton;
+      return lblSTORE_MouseDown(marked, button, Shift, 0, 0);
+    }
+    default:
+      return;
+  }
+}
+
+std::int16_t Main::MarkedSwatch() const {
+  const int column = (shpSTOREMARK->Left() + kMarkerOffset - kSwatchMargin) / kSwatchPitchX;
+  const int row = (shpSTOREMARK->Top() + kMarkerOffset - kSwatchMargin) / kSwatchPitchY;
+  return static_cast<std::int16_t>(row * kSwatchColumns + column);
+}
+
+void Main::MarkSwatch(std::int16_t Index) {
+  shpSTOREMARK->SetTop(lblSTORE[Index].Top() - kMarkerOffset);
+  shpSTOREMARK->SetLeft(lblSTORE[Index].Left() - kMarkerOffset);
+  Picture1->widget()->setAccessibleDescription(
+      QStringLiteral("%1 selected: %2")
+          .arg(lblSTORE[Index].widget()->accessibleName(),
+               lblSTORE[Index].widget()->accessibleDescription()));
+}
+
+void Main::DescribeSwatch(std::int16_t Index) {
+  forms::Label& swatch = lblSTORE[Index];
+  swatch.widget()->setAccessibleDescription(
+      QStringLiteral("Text %1 on background %2")
+          .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor())));
+  if (Index == MarkedSwatch()) MarkSwatch(Index);
 }
 
 void Main::UpdateFinalHex() {

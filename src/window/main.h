@@ -70,9 +70,16 @@ class Main {
   void optITEM_Click(std::int16_t Index);
   void lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
                           float Y);
+  void Picture1_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
   void UpdateFinalHex();
 
  private:
+  // The swatch the marker frames, and moving the marker to another.
+  std::int16_t MarkedSwatch() const;
+  void MarkSwatch(std::int16_t Index);
+  // Tells assistive tools which pair a swatch holds.
+  void DescribeSwatch(std::int16_t Index);
+
   void BuildControls();
   void ConnectEvents();
   void SetTabOrder();

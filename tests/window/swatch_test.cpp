@@ -1,6 +1,7 @@
 // The swatch palette: a right press stores the preview's pair, any other
 // press recalls a swatch's pair; every press moves the marker.
 #include "forms/colourword.h"
+#include "window/layout.h"
 #include "window_fixture.h"
 
 namespace window {
@@ -83,6 +84,55 @@ TEST_F(SwatchTest, MarkerFramesThePressedSwatch) {
   EXPECT_EQ(main->shpSTOREMARK->Top(), 840 - 45);
   EXPECT_EQ(Find("shpSTOREMARK")->geometry(), QRect(119, 53, 28, 22))
       << "clipped by the panel's right and bottom edges (146 by 74 inside)";
+}
+
+}  // namespace
+}  // namespace window
+
+namespace window {
+namespace {
+
+TEST_F(SwatchTest, KeyboardMovesTheMarkerRecallsAndStores) {
+  QWidget* palette = Find("Picture1");
+  palette->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(palette, Qt::Key_Left);  // already at the left edge
+  QTest::keyClick(palette, Qt::Key_Right);
+  QTest::keyClick(palette, Qt::Key_Down);
+  EXPECT_EQ(main->shpSTOREMARK->Left(), 390 - 45);
+  EXPECT_EQ(main->shpSTOREMARK->Top(), 300 - 45);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005) << "moving the marker recalls nothing";
+
+  QTest::keyClick(palette, Qt::Key_Return);  // swatch 7: white on red
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x000000FF);
+  main->vsbCOLOR[1].SetValue(0x80);
+  QTest::keyClick(palette, Qt::Key_Insert);
+  EXPECT_EQ(main->lblSTORE[7].BackColor(), 0x000080FF);
+  QTest::keyClick(palette, Qt::Key_Up);
+  QTest::keyClick(palette, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(main->lblSTORE[1].BackColor(), 0x000080FF) << "Ctrl+Enter stores";
+}
+
+TEST_F(SwatchTest, EveryControlHasAnAccessibleName) {
+  for (const ControlRow& row : Layout()) {
+    const QString name = QString::fromLatin1(row.name.data(), row.name.size());
+    const QString objectName =
+        row.index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(row.index);
+    const auto* widget = main->form.widget()->findChild<QWidget*>(objectName);
+    ASSERT_NE(widget, nullptr) << objectName.toStdString();
+    EXPECT_FALSE(widget->accessibleName().isEmpty()) << objectName.toStdString();
+  }
+  EXPECT_EQ(Find("txtHEXCOLOR(0)")->accessibleName(), QStringLiteral("Red channel in hex"));
+  EXPECT_EQ(Find("txtFINALHEX(0)")->accessibleName(), QStringLiteral("Text colour hex"));
+}
+
+TEST_F(SwatchTest, SwatchDescriptionFollowsItsColours) {
+  QWidget* swatch = Find("lblSTORE(7)");
+  EXPECT_EQ(swatch->accessibleName(), QStringLiteral("Swatch 8"));
+  EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text FFFFFF on background FF0000"));
+  main->vsbCOLOR[2].SetValue(0xC0);
+  QTest::mouseClick(swatch, Qt::RightButton);
+  EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text 080000 on background 0500C0"));
+  EXPECT_TRUE(Find("Picture1")->accessibleDescription().contains(QStringLiteral("0500C0")));
 }
 
 }  // namespace
