@@ -18,4 +18,11 @@ QColor DrawnColour(colour::ColourWord word, const QPalette& palette) {
   }
 }
 
+colour::ColourWord DrawnWord(colour::ColourWord word, const QPalette& palette) {
+  const QColor drawn = DrawnColour(word, palette);
+  return colour::RGB(static_cast<colour::Channel>(drawn.red()),
+                     static_cast<colour::Channel>(drawn.green()),
+                     static_cast<colour::Channel>(drawn.blue()));
+}
+
 }  // namespace forms

@@ -19,4 +19,7 @@ inline constexpr colour::ColourWord kSystemButtonText = static_cast<colour::Colo
 // role of `palette`; any other word is drawn by its three low bytes.
 QColor DrawnColour(colour::ColourWord word, const QPalette& palette);
 
+// The plain word of the colour `word` is drawn with.
+colour::ColourWord DrawnWord(colour::ColourWord word, const QPalette& palette);
+
 }  // namespace forms

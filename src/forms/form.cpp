@@ -1,6 +1,7 @@
 #include "forms/form.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 
 #include "forms/fonts.h"
 #include "forms/twips.h"
@@ -42,6 +43,11 @@ QWidget* Form::widget() const {
 
 void Form::SetIcon(const QIcon& icon) {
   widget_->setWindowIcon(icon);
+}
+
+void Form::AddShortcut(const QKeySequence& keys, std::function<void()> command) {
+  auto* shortcut = new QShortcut(keys, widget_.get());
+  QObject::connect(shortcut, &QShortcut::activated, shortcut, std::move(command));
 }
 
 void Form::Load() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -20,6 +21,11 @@ class Form {
 
   QWidget* widget() const;
   void SetIcon(const QIcon& icon);
+
+  // Runs `command` when `keys` are pressed anywhere in the window, unless the
+  // control with the focus takes those keys itself (an editable box takes
+  // Ctrl+V).
+  void AddShortcut(const QKeySequence& keys, std::function<void()> command);
 
   void Load();
   void Show();

@@ -1,8 +1,10 @@
 #include "forms/textbox.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <algorithm>
@@ -56,6 +58,16 @@ class TextBox::LineWidget : public QLineEdit {
     QKeyEvent replaced(event->type(), code == u'\b' ? Qt::Key_Backspace : Qt::Key_unknown,
                        Qt::NoModifier, QString(QChar(static_cast<char16_t>(code))));
     QLineEdit::keyPressEvent(&replaced);
+  }
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    if (owner == nullptr || owner->menuCommands_.empty()) return QLineEdit::contextMenuEvent(event);
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    for (const auto& [caption, command] : owner->menuCommands_) {
+      menu->addAction(caption, menu, command);
+    }
+    menu->popup(event->globalPos());
   }
   void focusInEvent(QFocusEvent* event) override {
     QLineEdit::focusInEvent(event);
@@ -160,6 +172,10 @@ void TextBox::SetSelLength(int length) {
 
 void TextBox::SetSelText(const QString& text) {
   if (line_) line_->insert(text);  // replaces the selection and raises Change
+}
+
+void TextBox::AddMenuCommand(const QString& caption, std::function<void()> command) {
+  menuCommands_.emplace_back(caption, std::move(command));
 }
 
 void TextBox::RaiseChange() {

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "forms/control.h"
 
@@ -42,6 +44,9 @@ class TextBox : public Control {
   void SetSelLength(int length);
   void SetSelText(const QString& text);
 
+  // Adds a command below the box's standard context menu (Copy, Select All...).
+  void AddMenuCommand(const QString& caption, std::function<void()> command);
+
   std::function<void()> onChange;
   std::function<void()> onGotFocus;
   std::function<void()> onLostFocus;
@@ -65,6 +70,7 @@ class TextBox : public Control {
   // A multi-line box keeps the text as assigned (line breaks "\r\n") and
   // shows it with Qt's line breaks.
   QString memoText_;
+  std::vector<std::pair<QString, std::function<void()>>> menuCommands_;
 };
 
 }  // namespace forms

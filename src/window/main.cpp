@@ -1,10 +1,15 @@
 #include "window/main.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QIcon>
+#include <QToolTip>
 #include <algorithm>
 #include <vector>
 
+#include "colour/contrast.h"
+#include "forms/colourword.h"
 #include "forms/fonts.h"
 #include "forms/sendkeys.h"
 #include "window/layout.h"
@@ -211,6 +216,20 @@ void Main::ConnectEvents() {
   Picture1->onKeyDown = [this](std::int16_t keyCode, std::int16_t shift) {
     Picture1_KeyDown(keyCode, shift);
   };
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const auto copy = [this, i](std::string (*format)(colour::ColourWord)) {
+      return [this, i, format] {
+        QApplication::clipboard()->setText(QString::fromStdString(format(FinalColour(i))));
+      };
+    };
+    txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy #RRGGBB"), copy(&colour::CssHex));
+    txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy rgb()"), copy(&colour::CssRgb));
+    txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy CSS pair"), [this] {
+      QApplication::clipboard()->setText(
+          QString::fromStdString(colour::CssPair(FinalColour(0), FinalColour(1))));
+    });
+  }
+  form.AddShortcut(QKeySequence::Paste, [this] { Form_Paste(); });
   lblSTORE.Connect(&forms::Label::onMouseDown,
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
@@ -439,15 +458,57 @@ void Main::MarkSwatch(std::int16_t Index) {
 
 void Main::DescribeSwatch(std::int16_t Index) {
   forms::Label& swatch = lblSTORE[Index];
-  swatch.widget()->setAccessibleDescription(
-      QStringLiteral("Text %1 on background %2")
-          .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor())));
+  const QString pair = QStringLiteral("Text %1 on background %2")
+                           .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor()));
+  swatch.widget()->setAccessibleDescription(pair);
+  swatch.widget()->setToolTip(pair + u'\n' + ContrastOf(swatch.ForeColor(), swatch.BackColor()));
   if (Index == MarkedSwatch()) MarkSwatch(Index);
+}
+
+QString Main::ContrastOf(colour::ColourWord fore, colour::ColourWord back) const {
+  // A system-colour reference is judged by the colour it is drawn with.
+  const QPalette& palette = QApplication::palette(txtEXAMPLE->widget());
+  return QString::fromStdString(colour::ContrastSummary(
+      colour::ContrastRatio(forms::DrawnWord(fore, palette), forms::DrawnWord(back, palette))));
+}
+
+void Main::ShowContrast() {
+  const QString summary = ContrastOf(txtEXAMPLE->ForeColor(), txtEXAMPLE->BackColor());
+  txtEXAMPLE->widget()->setToolTip(summary);
+  txtEXAMPLE->widget()->setAccessibleDescription(QString(summary).replace(u'\n', u';'));
+  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->setToolTip(summary);
+}
+
+colour::ColourWord Main::FinalColour(std::int16_t Index) const {
+  return Index == 0 ? txtEXAMPLE->ForeColor() : txtEXAMPLE->BackColor();
+}
+
+void Main::Form_Paste() {
+  const QString text = QApplication::clipboard()->text();
+  const auto word = colour::ParseCssColour(text.toStdString());
+  QWidget* preview = txtEXAMPLE->widget();
+  const QPoint at = preview->mapToGlobal(preview->rect().center());
+  if (!word) {
+    QToolTip::showText(at,
+                       QStringLiteral("The clipboard holds no colour to paste: "
+                                      "#RGB, #RRGGBB, RRGGBB or rgb(r, g, b)."),
+                       preview);
+    return;
+  }
+  // Through the sliders, so the handlers recolour the preview as a drag would.
+  for (std::int16_t part = 0; part < 3; ++part) {
+    vsbCOLOR[part].SetValue(colour::ColorPart(*word, part));
+  }
+  const QString target =
+      optITEM[0].Value() ? QStringLiteral("text colour") : QStringLiteral("background colour");
+  QToolTip::showText(at, QStringLiteral("Pasted #%1 as the %2.").arg(FinalHex(*word), target),
+                     preview);
 }
 
 void Main::UpdateFinalHex() {
   txtFINALHEX[0].SetText(FinalHex(txtEXAMPLE->ForeColor()));
   txtFINALHEX[1].SetText(FinalHex(txtEXAMPLE->BackColor()));
+  ShowContrast();
 }
 
 }  // namespace window

@@ -71,14 +71,23 @@ class Main {
   void lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t Shift, float X,
                           float Y);
   void Picture1_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+  // Ctrl+V outside the channel boxes: a whole colour from the clipboard.
+  void Form_Paste();
   void UpdateFinalHex();
 
  private:
   // The swatch the marker frames, and moving the marker to another.
   std::int16_t MarkedSwatch() const;
   void MarkSwatch(std::int16_t Index);
-  // Tells assistive tools which pair a swatch holds.
+  // Tells assistive tools, and the tooltip, which pair a swatch holds and
+  // how readable it is.
   void DescribeSwatch(std::int16_t Index);
+  // The contrast of the preview's pair, on the preview and the hex boxes.
+  void ShowContrast();
+  // The colour word a final hex box shows: 0 the text colour, 1 the background.
+  colour::ColourWord FinalColour(std::int16_t Index) const;
+  // The contrast summary of a pair, judged by the colours it is drawn with.
+  QString ContrastOf(colour::ColourWord fore, colour::ColourWord back) const;
 
   void BuildControls();
   void ConnectEvents();
