@@ -42,7 +42,7 @@ start() {
 }
 
 # Clicks at client-area pixel x,y with button b (1 left, 2 middle, 3 right).
-click() { xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click "$3"; }
+click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "$3"; }
 
 shot() { [[ -z ${HUVENOR_SHOTS:-} ]] || import -window "$window" "$HUVENOR_SHOTS/$1.png"; }
 
@@ -75,7 +75,7 @@ case $case in
     # Recall swatch 7 (white on red) with the left button.
     click 42 174 1
     shot recall
-    xdotool mousemove --sync $((wx + 20)) $((wy + 232)) mousedown 1
+    xdotool mousemove $((wx + 20)) $((wy + 232)) mousedown 1
     sleep 0.2
     shot version
     xdotool mouseup 1

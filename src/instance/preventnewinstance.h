@@ -1,0 +1,37 @@
+// The single-instance guard: when another copy of the program is running,
+// bring that copy's window forward and end this one.
+#pragma once
+
+#include <QString>
+#include <any>
+#include <optional>
+
+#include "forms/application.h"
+
+namespace instance {
+
+// The title a copy takes on so that a search by the product name cannot find
+// the copy that is doing the searching.
+inline constexpr char kDecoyTitle[] = "unwanted instance";
+
+// What the guard needs of the platform: the running copies, each known by its
+// current application title.
+class WindowFinder {
+ public:
+  using Window = std::any;
+
+  virtual ~WindowFinder() = default;
+
+  // Another running copy whose title is `title` right now, if there is one.
+  virtual std::optional<Window> FindWindow(const QString& title) = 0;
+  // Restores that copy's main window if it is minimised and brings it to the
+  // front with the input focus. Whether it worked is not reported.
+  virtual void ActivateWindow(const Window& window) = 0;
+};
+
+// Returns when no running copy bears this copy's title; otherwise activates
+// that copy and ends this one through `app`. Either way this copy's title is
+// the decoy title afterwards.
+void CheckPrevInstance(forms::App& app, WindowFinder& finder);
+
+}  // namespace instance

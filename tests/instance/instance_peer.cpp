@@ -1,0 +1,103 @@
+// Stands in for the program in the tests: starts the way the program does,
+// with the guard and the local backend, but without a window. Tells the test
+// what happens on standard output, one line each:
+//   started prev=<0|1> lock=<0|1> title=<application title>
+//   activated
+//   title <text>               (after the test set the title)
+// and takes commands on standard input, one line each:
+//   title <text>               sets the application title
+//   finish                     finishes start-up (with --hold)
+// With --together it starts only once it has read a first line.
+// It ends when standard input closes, so a test that dies takes its peers along.
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+
+#include "forms/application.h"
+#include "instance/localinstances.h"
+#include "instance/preventnewinstance.h"
+
+namespace {
+
+void Say(const QString& line) {
+  std::fputs(line.toUtf8().constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication qtApp(argc, argv);
+
+  QCommandLineParser parser;
+  const QCommandLineOption hold(QStringLiteral("hold"),
+                                QStringLiteral("Keep the start-up lock until told to finish."));
+  const QCommandLineOption lockTimeout(QStringLiteral("lock-timeout"),
+                                       QStringLiteral("Start-up lock timeout in ms."),
+                                       QStringLiteral("ms"));
+  const QCommandLineOption together(QStringLiteral("together"),
+                                    QStringLiteral("Start only on a line on standard input."));
+  parser.addOptions({hold, lockTimeout, together});
+  parser.addPositionalArgument(QStringLiteral("directory"), QStringLiteral("Socket directory."));
+  parser.process(qtApp);
+  if (parser.positionalArguments().size() != 1) parser.showHelp(2);
+
+  instance::LocalInstancesOptions options;
+  options.directory = parser.positionalArguments().constFirst();
+  if (parser.isSet(lockTimeout))
+    options.lockTimeout = std::chrono::milliseconds(parser.value(lockTimeout).toInt());
+
+  // Copies started together all wait here, so that their start-ups overlap.
+  if (parser.isSet(together)) {
+    char c = 0;
+    while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
+    }
+  }
+
+  forms::App app(QStringLiteral("Huvenor"));
+  instance::LocalInstances instances(app.Title(), options);
+  app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
+  app.onEnd = [&] { instances.Withdraw(); };
+  instances.onActivate = [] { Say(QStringLiteral("activated")); };
+
+  app.SetPrevInstance(instances.OthersRunning());
+  if (app.PrevInstance()) instance::CheckPrevInstance(app, instances);
+  const bool locked = instances.HoldsStartupLock();
+  if (!parser.isSet(hold)) instances.FinishStartup();
+  Say(QStringLiteral("started prev=%1 lock=%2 title=%3")
+          .arg(app.PrevInstance() ? 1 : 0)
+          .arg(locked ? 1 : 0)
+          .arg(app.Title()));
+
+  QByteArray pending;
+  QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+  QObject::connect(&input, &QSocketNotifier::activated, &input, [&] {
+    char buffer[256];
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got <= 0) {
+      input.setEnabled(false);
+      QCoreApplication::quit();
+      return;
+    }
+    pending.append(buffer, got);
+    qsizetype end;
+    while ((end = pending.indexOf('\n')) >= 0) {
+      const QString command = QString::fromUtf8(pending.left(end));
+      pending.remove(0, end + 1);
+      if (command.startsWith(QStringLiteral("title "))) {
+        app.SetTitle(command.mid(6));
+        Say(command);
+      } else if (command == QStringLiteral("finish")) {
+        instances.FinishStartup();
+      }
+    }
+  });
+  // A last resort for a peer whose test lost track of it.
+  QTimer::singleShot(std::chrono::minutes(5), &qtApp, &QCoreApplication::quit);
+  return qtApp.exec();
+}

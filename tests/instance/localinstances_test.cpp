@@ -1,0 +1,329 @@
+// Runs real copies (the instance_peer stand-in for the program) against each
+// other, each test in a directory of its own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+
+// Failures show text, not the bytes of a QString.
+void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << qPrintable(text) << '"';
+}
+
+namespace {
+
+// Long enough for a sanitizer build on a busy machine; only reached on failure.
+constexpr int kPatience = 60'000;
+
+const QString kStartedAlone = QStringLiteral("started prev=0 lock=1 title=Huvenor");
+
+class Peer {
+ public:
+  explicit Peer(const QString& directory, const QStringList& options = {}) {
+    process_.setProgram(QString::fromUtf8(HUVENOR_INSTANCE_PEER));
+    process_.setArguments(options + QStringList{directory});
+    // Warnings and sanitizer reports go straight to the test's output.
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start();
+    EXPECT_TRUE(process_.waitForStarted(kPatience)) << qPrintable(process_.errorString());
+    pid_ = process_.processId();
+  }
+  ~Peer() {
+    process_.closeWriteChannel();
+    if (!process_.waitForFinished(kPatience)) process_.kill();
+    process_.waitForFinished(kPatience);
+  }
+
+  qint64 Pid() const { return pid_; }
+  QString SocketIn(const QString& directory) const {
+    return directory + QStringLiteral("/copy-%1").arg(pid_);
+  }
+
+  // The first line from now on that starts with `prefix`; nothing when the
+  // copy ended first.
+  std::optional<QString> WaitFor(const QString& prefix) {
+    while (std::optional<QString> line = NextLine()) {
+      if (line->startsWith(prefix)) return line;
+    }
+    return std::nullopt;
+  }
+
+  // Everything the copy said, once it has ended.
+  QStringList Finish() {
+    process_.closeWriteChannel();
+    while (NextLine()) {
+    }
+    return lines_;
+  }
+
+  // Ended by itself, normally and with status 0.
+  bool EndedCleanly() {
+    if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(kPatience))
+      return false;
+    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+  }
+
+  void Tell(const QString& command) { process_.write((command + QLatin1Char('\n')).toUtf8()); }
+  void Signal(int signal) { ASSERT_EQ(::kill(static_cast<pid_t>(pid_), signal), 0); }
+  void Kill() {
+    process_.kill();
+    ASSERT_TRUE(process_.waitForFinished(kPatience));
+  }
+
+ private:
+  std::optional<QString> NextLine() {
+    while (!process_.canReadLine()) {
+      if (process_.state() == QProcess::NotRunning) return std::nullopt;
+      if (!process_.waitForReadyRead(kPatience) && process_.state() != QProcess::NotRunning) {
+        ADD_FAILURE() << "copy " << pid_ << " said nothing for " << kPatience << " ms";
+        return std::nullopt;
+      }
+    }
+    lines_.append(QString::fromUtf8(process_.readLine()).trimmed());
+    return lines_.constLast();
+  }
+
+  QProcess process_;
+  qint64 pid_ = 0;
+  QStringList lines_;
+};
+
+class LocalInstancesTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+  QString Dir() const { return dir_.path(); }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(LocalInstancesTest, SecondCopyActivatesTheFirstAndEnds) {
+  Peer first(Dir());
+  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+
+  Peer second(Dir());
+  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_TRUE(second.EndedCleanly());
+  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+  // It withdrew on the way out, so nothing of it is left for the next search.
+  EXPECT_FALSE(QFileInfo::exists(second.SocketIn(Dir())));
+
+  // The first copy still answers after being asked once.
+  Peer third(Dir());
+  EXPECT_EQ(third.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_TRUE(third.EndedCleanly());
+  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+}
+
+// Whether the killed copy was still holding the start-up lock.
+class KilledCopyTest : public LocalInstancesTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(KilledCopyTest, LeavesNothingThatStopsTheNextStart) {
+  const QStringList options = GetParam() ? QStringList{QStringLiteral("--hold")} : QStringList{};
+  Peer killed(Dir(), options);
+  ASSERT_TRUE(killed.WaitFor(QStringLiteral("started")));
+  killed.Kill();
+  ASSERT_TRUE(QFileInfo::exists(killed.SocketIn(Dir())));
+
+  Peer next(Dir());
+  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone);
+  EXPECT_FALSE(QFileInfo::exists(killed.SocketIn(Dir())));
+
+  // And the copy that started instead is the one found from then on.
+  Peer later(Dir());
+  EXPECT_EQ(later.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_EQ(next.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+}
+
+INSTANTIATE_TEST_SUITE_P(LockHeld, KilledCopyTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "DuringStartup" : "AfterStartup");
+                         });
+
+TEST_F(LocalInstancesTest, CopiesStartedTogetherLeaveOne) {
+  constexpr int kCopies = 8;
+  std::deque<Peer> copies;
+  for (int i = 0; i < kCopies; ++i)
+    copies.emplace_back(Dir(), QStringList{QStringLiteral("--together")});
+  for (Peer& copy : copies) copy.Tell(QStringLiteral("go"));
+
+  Peer* survivor = nullptr;
+  for (Peer& copy : copies) {
+    const std::optional<QString> started = copy.WaitFor(QStringLiteral("started"));
+    if (!started) {
+      EXPECT_TRUE(copy.EndedCleanly()) << "copy " << copy.Pid();
+      continue;
+    }
+    EXPECT_EQ(survivor, nullptr) << "copies " << survivor->Pid() << " and " << copy.Pid()
+                                 << " both stayed";
+    EXPECT_EQ(*started, kStartedAlone);
+    survivor = &copy;
+  }
+  ASSERT_NE(survivor, nullptr);
+  // Every other copy brought the survivor forward before it ended.
+  for (int i = 1; i < kCopies; ++i)
+    ASSERT_EQ(survivor->WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+}
+
+// Something in or around the directory that looks like a copy of ours but is
+// not one to be found.
+struct Intruder {
+  const char* name;
+  bool needsRoot;  // to give a file away to another user
+  // Plants it, with a live copy running in `elsewhere` to point at; returns the
+  // directory for the next copy and the planted path.
+  std::function<std::pair<QString, QString>(const QString& dir, const QString& elsewhere,
+                                            const Peer& live)>
+      plant;
+  QString expected;
+};
+
+void PrintTo(const Intruder& intruder, std::ostream* out) {
+  *out << intruder.name;
+}
+
+constexpr uid_t kNobody = 65534;
+
+class IntruderTest : public LocalInstancesTest, public testing::WithParamInterface<Intruder> {};
+
+TEST_P(IntruderTest, IsNeitherTrustedNorRemoved) {
+  const Intruder& intruder = GetParam();
+  if (intruder.needsRoot && ::geteuid() != 0) GTEST_SKIP() << "needs root to give files away";
+  QTemporaryDir elsewhere;
+  ASSERT_TRUE(elsewhere.isValid());
+  Peer live(elsewhere.path());
+  ASSERT_EQ(live.WaitFor(QStringLiteral("started")), kStartedAlone);
+
+  const auto [directory, planted] = intruder.plant(Dir(), elsewhere.path(), live);
+  Peer next(directory);
+  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), intruder.expected);
+  struct stat info {};
+  EXPECT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0) << "removed";
+  EXPECT_FALSE(live.Finish().contains(QStringLiteral("activated")));
+}
+
+bool GiveAway(const QString& path) {
+  return ::lchown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, IntruderTest,
+    testing::Values(  // A copy of ours, but one started with another directory.
+        Intruder{"OtherDirectory", false,
+                 [](const QString& dir, const QString&, const Peer&) {
+                   return std::pair{dir, dir};
+                 },
+                 kStartedAlone},
+        Intruder{"PlainFile", false,
+                 [](const QString& dir, const QString&, const Peer&) {
+                   const QString path = dir + QStringLiteral("/copy-1");
+                   QFile file(path);
+                   EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+                   return std::pair{dir, path};
+                 },
+                 kStartedAlone},
+        Intruder{"LinkToALiveCopy", false,
+                 [](const QString& dir, const QString& elsewhere, const Peer& live) {
+                   const QString path = dir + QStringLiteral("/copy-2");
+                   EXPECT_TRUE(QFile::link(live.SocketIn(elsewhere), path));
+                   return std::pair{dir, path};
+                 },
+                 kStartedAlone},
+        // The live copy's own socket, handed to another user.
+        Intruder{"OtherUsersSocket", true,
+                 [](const QString&, const QString& elsewhere, const Peer& live) {
+                   EXPECT_TRUE(GiveAway(live.SocketIn(elsewhere)));
+                   return std::pair{elsewhere, live.SocketIn(elsewhere)};
+                 },
+                 kStartedAlone},
+        Intruder{"LinkedDirectory", false,
+                 [](const QString& dir, const QString& elsewhere, const Peer&) {
+                   const QString path = dir + QStringLiteral("/linked");
+                   EXPECT_TRUE(QFile::link(elsewhere, path));
+                   return std::pair{path, path};
+                 },
+                 QStringLiteral("started prev=0 lock=0 title=Huvenor")},
+        Intruder{"OtherUsersDirectory", true,
+                 [](const QString&, const QString& elsewhere, const Peer&) {
+                   EXPECT_TRUE(GiveAway(elsewhere));
+                   return std::pair{elsewhere, elsewhere};
+                 },
+                 QStringLiteral("started prev=0 lock=0 title=Huvenor")}),
+    [](const testing::TestParamInfo<Intruder>& info) { return std::string(info.param.name); });
+
+TEST_F(LocalInstancesTest, SearchSeesTheCurrentTitles) {
+  Peer first(Dir());
+  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+  first.Tell(QStringLiteral("title Elsewhere"));
+  ASSERT_TRUE(first.WaitFor(QStringLiteral("title Elsewhere")));
+
+  // Nobody bears the product name, so both stay, bearing the decoy title together.
+  const QString stayed = QStringLiteral("started prev=1 lock=1 title=unwanted instance");
+  Peer second(Dir());
+  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), stayed);
+  Peer third(Dir());
+  EXPECT_EQ(third.WaitFor(QStringLiteral("started")), stayed);
+
+  first.Tell(QStringLiteral("title Huvenor"));
+  ASSERT_TRUE(first.WaitFor(QStringLiteral("title Huvenor")));
+  Peer fourth(Dir());
+  EXPECT_EQ(fourth.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_TRUE(fourth.EndedCleanly());
+
+  EXPECT_TRUE(first.Finish().contains(QStringLiteral("activated")));
+  EXPECT_FALSE(second.Finish().contains(QStringLiteral("activated")));
+  EXPECT_FALSE(third.Finish().contains(QStringLiteral("activated")));
+}
+
+TEST_F(LocalInstancesTest, HungCopyDoesNotHangTheNext) {
+  Peer hung(Dir());
+  ASSERT_EQ(hung.WaitFor(QStringLiteral("started")), kStartedAlone);
+  hung.Signal(SIGSTOP);
+  struct Resume {
+    Peer& peer;
+    ~Resume() { peer.Signal(SIGCONT); }
+  } resume{hung};
+
+  // It is there but cannot answer: the new copy gives up on it and stays.
+  Peer next(Dir());
+  EXPECT_EQ(next.WaitFor(QStringLiteral("started")),
+            QStringLiteral("started prev=1 lock=1 title=unwanted instance"));
+}
+
+TEST_F(LocalInstancesTest, CopyStuckInStartupKeepsOthersOutUntilTheirTimeout) {
+  Peer stuck(Dir(), {QStringLiteral("--hold")});
+  ASSERT_EQ(stuck.WaitFor(QStringLiteral("started")), kStartedAlone);
+  stuck.Tell(QStringLiteral("title Elsewhere"));
+  ASSERT_TRUE(stuck.WaitFor(QStringLiteral("title Elsewhere")));
+
+  // The lock stays with the stuck copy; past the timeout the next one goes on
+  // without it, searching all the same.
+  const QStringList impatient{QStringLiteral("--lock-timeout=200")};
+  Peer next(Dir(), impatient);
+  EXPECT_EQ(next.WaitFor(QStringLiteral("started")),
+            QStringLiteral("started prev=1 lock=0 title=unwanted instance"));
+
+  stuck.Tell(QStringLiteral("title Huvenor"));
+  ASSERT_TRUE(stuck.WaitFor(QStringLiteral("title Huvenor")));
+  Peer last(Dir(), impatient);
+  EXPECT_EQ(last.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_TRUE(last.EndedCleanly());
+  EXPECT_EQ(stuck.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
