@@ -45,20 +45,19 @@ QString FinalHex(colour::ColourWord word) {
   return QString::fromStdString(colour::FinalHex(word));
 }
 
-QString ObjectName(const ControlRow& row) {
-  const QString name =
-      QString::fromLatin1(row.name.data(), static_cast<qsizetype>(row.name.size()));
-  return row.index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(row.index);
+// The design's texts are plain ASCII.
+QString Text(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString Caption(const ControlRow& row) {
-  return QString::fromLatin1(row.caption.data(), static_cast<qsizetype>(row.caption.size()));
+QString ObjectName(const ControlRow& row) {
+  return row.index < 0 ? Text(row.name)
+                       : QStringLiteral("%1(%2)").arg(Text(row.name)).arg(row.index);
 }
 
 QString AccessibleName(const ControlRow& row) {
   if (row.id == ControlId::lblSTORE) return QStringLiteral("Swatch %1").arg(row.index + 1);
-  const std::string_view name = row.accessibleName.empty() ? row.caption : row.accessibleName;
-  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+  return Text(row.accessibleName.empty() ? row.caption : row.accessibleName);
 }
 
 void Identify(forms::Control& control, const ControlRow& row) {
@@ -90,7 +89,7 @@ std::unique_ptr<forms::TextBox> MakeTextBox(QWidget* container, const ControlRow
 
 std::unique_ptr<forms::Label> MakeLabel(QWidget* container, const ControlRow& row) {
   auto label = std::make_unique<forms::Label>(
-      container, row.place, Caption(row),
+      container, row.place, Text(row.caption),
       forms::LabelStyle{row.alignment,
                         row.bordered ? forms::Border::FlatSingle : forms::Border::None});
   ApplyDesign(*label, row);
@@ -100,8 +99,7 @@ std::unique_ptr<forms::Label> MakeLabel(QWidget* container, const ControlRow& ro
 }  // namespace
 
 Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolder)
-    : form(QString::fromLatin1(kCaption.data(), static_cast<qsizetype>(kCaption.size())),
-           kClientWidth, kClientHeight),
+    : form(Text(kCaption), kClientWidth, kClientHeight),
       app_(app),
       finder_(finder),
       perUserFolder_(std::move(perUserFolder)) {
@@ -109,6 +107,7 @@ Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolde
   QIcon icon;
   icon.addFile(QStringLiteral(":/huvenor/icon-16.png"), QSize(16, 16));
   icon.addFile(QStringLiteral(":/huvenor/icon-32.png"), QSize(32, 32));
+  icon.addFile(QStringLiteral(":/huvenor/icon-64.png"), QSize(64, 64));
   form.SetIcon(icon);
   BuildControls();
   SetTabOrder();
@@ -154,7 +153,8 @@ void Main::BuildControls() {
         lblSTORE.Set(row.index, MakeLabel(container, row));
         break;
       case ControlId::optITEM: {
-        auto option = std::make_unique<forms::OptionButton>(container, row.place, Caption(row));
+        auto option =
+            std::make_unique<forms::OptionButton>(container, row.place, Text(row.caption));
         ApplyDesign(*option, row);
         option->SetValue(row.chosen);
         optITEM.Set(row.index, std::move(option));
