@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
+
+#include "scrollbar_part.h"
 
 namespace forms {
 namespace {
@@ -22,18 +22,7 @@ class VScrollBarTest : public testing::Test {
   }
 
   QPoint CentreOf(QStyle::SubControl part) const {
-    auto* qbar = static_cast<QScrollBar*>(bar.widget());
-    QStyleOptionSlider option;
-    option.initFrom(qbar);
-    option.orientation = Qt::Vertical;
-    option.minimum = qbar->minimum();
-    option.maximum = qbar->maximum();
-    option.sliderPosition = qbar->sliderPosition();
-    option.sliderValue = qbar->value();
-    option.singleStep = qbar->singleStep();
-    option.pageStep = qbar->pageStep();
-    option.subControls = QStyle::SC_All;
-    return qbar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, qbar).center();
+    return ScrollBarPart(static_cast<QScrollBar*>(bar.widget()), part);
   }
 
   QWidget window;

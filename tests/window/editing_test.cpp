@@ -3,10 +3,9 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 
 #include "forms/colourword.h"
+#include "scrollbar_part.h"
 #include "window_fixture.h"
 
 namespace window {
@@ -19,32 +18,15 @@ class EditingTest : public WindowTest {
     Start();
   }
 
-  std::array<int, 3> Sliders() const {
-    return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
-  }
   QStringList Boxes() const {
     return {main->txtHEXCOLOR[0].Text(), main->txtHEXCOLOR[1].Text(), main->txtHEXCOLOR[2].Text()};
   }
   QStringList Finals() const { return {main->txtFINALHEX[0].Text(), main->txtFINALHEX[1].Text()}; }
 
-  // Drags the thumb of slider `index` to the top of its bar with the mouse.
-  void DragToTop(int index) {
-    auto* bar = Find<QScrollBar>(index == 0   ? "vsbCOLOR(0)"
-                                 : index == 1 ? "vsbCOLOR(1)"
-                                              : "vsbCOLOR(2)");
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = Qt::Vertical;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.pageStep = bar->pageStep();
-    option.subControls = QStyle::SC_All;
-    const QPoint grip =
-        bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)
-            .center();
+  // Drags the red slider's thumb to the top of its bar with the mouse.
+  void DragRedToTop() {
+    auto* bar = Find<QScrollBar>("vsbCOLOR(0)");
+    const QPoint grip = ScrollBarPart(bar, QStyle::SC_ScrollBarSlider);
     QTest::mousePress(bar, Qt::LeftButton, {}, grip);
     for (int y = grip.y(); y > 0; y -= 20) QTest::mouseMove(bar, QPoint(grip.x(), y));
     QTest::mouseMove(bar, QPoint(grip.x(), 0));
@@ -71,7 +53,7 @@ TEST_F(EditingTest, FirstStateComesFromTheSystemColourReferences) {
 }
 
 TEST_F(EditingTest, RedSliderToTheTopRecoloursOnlyTheBackground) {
-  DragToTop(0);
+  DragRedToTop();
   EXPECT_EQ(main->vsbCOLOR[0].Value(), 255);
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x000000FF);
   EXPECT_EQ(main->txtHEXCOLOR[0].Text(), QStringLiteral("FF"));
@@ -127,7 +109,7 @@ TEST_F(EditingTest, PastedValuesBeyondAChannelAreClamped) {
 }
 
 TEST_F(EditingTest, SwitchingTheTargetMovesTheSlidersNotThePreview) {
-  DragToTop(0);  // background now pure red
+  DragRedToTop();  // background now pure red
   const auto fore = main->txtEXAMPLE->ForeColor();
   const auto back = main->txtEXAMPLE->BackColor();
   QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);

@@ -71,19 +71,6 @@ TEST_F(LayoutTest, ControlsStandWhereTheirTwipsPutThem) {
     EXPECT_EQ(PlaceInWindow(place.name), place.pixels) << place.name;
 }
 
-TEST_F(LayoutTest, EveryRowOfTheDesignBecameOneControl) {
-  for (const ControlRow& row : Layout()) {
-    const QString name = row.index < 0
-                             ? QString::fromLatin1(row.name.data(), row.name.size())
-                             : QStringLiteral("%1(%2)")
-                                   .arg(QString::fromLatin1(row.name.data(), row.name.size()))
-                                   .arg(row.index);
-    const auto found = main->form.widget()->findChildren<QWidget*>(name);
-    ASSERT_EQ(found.size(), 1) << name.toStdString();
-    EXPECT_EQ(found.front()->geometry(), forms::ToPixels(row.place)) << name.toStdString();
-  }
-}
-
 TEST_F(LayoutTest, SwatchesShowTheirDesignPairs) {
   for (std::int16_t i = 0; i < kSwatchCount; ++i) {
     EXPECT_EQ(main->lblSTORE[i].BackColor(), kDesignSwatches[static_cast<std::size_t>(i)].back);

@@ -19,10 +19,6 @@ class SwatchTest : public WindowTest {
     QTest::mouseClick(Find(name.toLatin1().constData()), button);
   }
   void ChooseTextColour() { QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton); }
-
-  std::array<int, 3> Sliders() const {
-    return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
-  }
 };
 
 TEST_F(SwatchTest, RightPressStoresThePreviewAndMovesNothingElse) {

@@ -58,6 +58,10 @@ class WindowTest : public testing::Test {
   // Closes the window the way the user does, which unloads it.
   void Close() { main->form.widget()->close(); }
 
+  std::array<int, 3> Sliders() const {
+    return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
+  }
+
   QString PalettePath() const { return programFolder.filePath(QStringLiteral("kelvane.cfg")); }
 
   template <typename Widget = QWidget>
