@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of Huvenor against the floor, a bare Qt
+# window of the same size and controls (bench/floor.cpp).
+#
+# Both programs are started RUNS times each (default 20), interleaved
+# A B A B, under one virtual X server. Each run is timed from exec to the
+# MapNotify of its window and its VmHWM read at that moment (mapwatch.cpp),
+# with a user of its own: fresh HOME, XDG folders and runtime directory (so
+# the single-instance guard never sees another run; in memory, as a
+# session's is), a clean environment and a session bus address that leads
+# nowhere, the same for both programs.
+#
+# Usage: bench/startup.sh [RUNS]   (BUILD_DIR defaults to build/)
+set -euo pipefail
+runs=${1:-20}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/huvenor-startup.XXXXXX")
+# A session's runtime directory is in memory (/run/user/UID); the lock file
+# the single-instance guard syncs there costs a disk write anywhere else.
+runtime=$work
+if [[ $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]]; then
+  runtime=$(mktemp -d /dev/shm/huvenor-startup.XXXXXX)
+fi
+xvfb=""
+cleanup() {
+  [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  rm -rf "$work" "$runtime"
+}
+trap cleanup EXIT
+
+# Copies of the programs, so that a build running meanwhile cannot replace
+# them between runs. Huvenor's folder holds a 200-byte palette file, as a
+# user's does after the first close; it is never written, since each run
+# ends by a signal, not by closing the window.
+mkdir "$work/huvenor" "$work/floor"
+cp "$build/huvenor" "$work/huvenor/huvenor"
+cp "$build/bench/bench_floor" "$work/floor/floor"
+cp "$build/bench/bench_mapwatch" "$work/mapwatch"
+for word in $(seq 0 49); do
+  value=$(((word * 0x051B3D + 0x203040) & 0xFFFFFF))
+  printf "\\x$(printf %02x $((value & 255)))\\x$(printf %02x $((value >> 8 & 255)))"
+  printf "\\x$(printf %02x $((value >> 16)))\\x00"
+done >"$work/huvenor/kelvane.cfg"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+  [[ -s $work/display ]] && break
+  sleep 0.05
+done
+display=$(head -n 1 "$work/display")
+[[ -n $display ]] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+
+# Prints "milliseconds VmHWM-KiB VmRSS-KiB" for one start of PROGRAM.
+measure() {
+  local user session
+  user=$(mktemp -d "$work/user.XXXXXX")
+  session=$(mktemp -d "$runtime/session.XXXXXX")
+  mkdir -p "$user/config" "$user/data" "$user/cache" "$user/state"
+  env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY=":$display" HOME="$user" \
+    XDG_CONFIG_HOME="$user/config" XDG_DATA_HOME="$user/data" XDG_CACHE_HOME="$user/cache" \
+    XDG_STATE_HOME="$user/state" XDG_RUNTIME_DIR="$session" \
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-such-bus" \
+    "$work/mapwatch" "$1" 2>>"$work/programs.log" || {
+    echo "$(basename "$1") could not be measured:" >&2
+    cat "$work/programs.log" >&2
+    exit 1
+  }
+  rm -rf "$user" "$session"
+}
+
+echo "Start-up: $runs runs each of huvenor and the floor, interleaved, on Xvfb :$display"
+echo "Load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# One start of each first, not counted: it loads the libraries into the cache.
+measure "$work/huvenor/huvenor" >/dev/null
+measure "$work/floor/floor" >/dev/null
+for _ in $(seq "$runs"); do
+  measure "$work/huvenor/huvenor" >>"$work/huvenor.txt"
+  measure "$work/floor/floor" >>"$work/floor.txt"
+done
+echo "Load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
+if [[ -s $work/programs.log ]]; then
+  echo "The programs wrote to their error output:"
+  sort "$work/programs.log" | uniq -c | sed 's/^/  /'
+fi
+
+# Median, min and max of column COLUMN of FILE, scaled by SCALE.
+stats() {
+  cut -d' ' -f"$2" "$1" | sort -g | awk -v scale="$3" '
+    { v[NR] = $1 / scale }
+    END {
+      median = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.2f %.2f %.2f\n", median, v[1], v[NR]
+    }'
+}
+read -r ht ht_min ht_max < <(stats "$work/huvenor.txt" 1 1)
+read -r ft ft_min ft_max < <(stats "$work/floor.txt" 1 1)
+read -r hm hm_min hm_max < <(stats "$work/huvenor.txt" 2 1024)
+read -r fm fm_min fm_max < <(stats "$work/floor.txt" 2 1024)
+
+ratio=$(awk -v a="$ht" -v b="$ft" 'BEGIN { printf "%.2f", a / b }')
+extra=$(awk -v a="$hm" -v b="$fm" 'BEGIN { printf "%+.2f", a - b }')
+verdict() { awk -v value="$1" -v limit="$2" 'BEGIN { print value <= limit ? "met" : "MISSED" }'; }
+
+echo
+printf "%-16s %-24s %s\n" "" "exec to map, ms" "VmHWM at map, MiB"
+printf "%-16s %-24s %s\n" "" "median (min-max)" "median (min-max)"
+printf "%-16s %-24s %s\n" huvenor "$ht ($ht_min-$ht_max)" "$hm ($hm_min-$hm_max)"
+printf "%-16s %-24s %s\n" floor "$ft ($ft_min-$ft_max)" "$fm ($fm_min-$fm_max)"
+printf "%-16s %-24s %s\n" "huvenor/floor" "$ratio x" "$extra MiB"
+printf "%-16s %-24s %s\n" target "<= 1.10 x, $(verdict "$ratio" 1.10)" \
+  "<= +3.00 MiB, $(verdict "$extra" 3.00)"

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds what the benchmarks need and runs both: start-up time and memory
+# against the floor on a virtual X server (bench/startup.sh), then the event
+# paths of the real window on the offscreen platform (build/bench/bench_events).
+#
+# Usage: scripts/bench.sh [RUNS]
+#   RUNS: starts of each program in the start-up benchmark, default 20.
+# Figures are medians; run it on a quiet machine (the load average is shown).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-20}
+
+scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events
+
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs:" \
+  "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+echo
+bench/startup.sh "$runs"
+echo
+
+results=$(mktemp)
+runtime=$(mktemp -d)
+trap 'rm -rf "$results" "$runtime"' EXIT
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} QT_QPA_PLATFORM=offscreen \
+  build/bench/bench_events --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true \
+  --benchmark_out="$results" --benchmark_out_format=csv
+
+# The medians against their targets, in microseconds.
+echo
+awk -F, '
+  BEGIN {
+    target["SliderChange"] = 20; target["TypedDigit"] = 20; target["SwatchRecall"] = 60
+    target["PaletteSave"] = 1000; target["PaletteLoad"] = 100
+    printf "%-22s %14s %12s\n", "event path", "median, us", "target, us"
+  }
+  $1 ~ /_median"$/ {
+    name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); sub(/\/manual_time$/, "", name)
+    scale = $5 == "ns" ? 0.001 : $5 == "ms" ? 1000 : $5 == "s" ? 1e6 : 1
+    median = $3 * scale
+    verdict = !(name in target) ? "" : median <= target[name] ? "met" : "MISSED"
+    printf "%-22s %14.1f %12s  %s\n", name, median, name in target ? "<= " target[name] : "-", verdict
+  }
+  $9 == "true" { failed = 1; print "FAILED: " $1 " " $10 }
+  END { exit failed }' "$results"
