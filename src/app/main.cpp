@@ -6,10 +6,13 @@
 #include <QStandardPaths>
 
 #include "forms/application.h"
+#include "forms/fonts.h"
 #include "instance/localinstances.h"
 
 int main(int argc, char* argv[]) {
   QApplication qt(argc, argv);
+  // First, before any widget lays out text in a font the window never uses.
+  QApplication::setFont(forms::DialogFont());
   QCoreApplication::setApplicationName(QStringLiteral("huvenor"));
   QGuiApplication::setDesktopFileName(QStringLiteral("huvenor"));
 

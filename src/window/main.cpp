@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QIcon>
+#include <QPixmap>
 #include <QToolTip>
 #include <algorithm>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "forms/colourword.h"
 #include "forms/fonts.h"
 #include "forms/sendkeys.h"
+#include "icons.h"
 #include "window/layout.h"
 
 namespace window {
@@ -104,10 +106,10 @@ Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolde
       finder_(finder),
       perUserFolder_(std::move(perUserFolder)) {
   form.widget()->setObjectName(QStringLiteral("main"));
+  // From arrays compiled in: an image file would make Qt look through its
+  // image plugins at every start.
   QIcon icon;
-  icon.addFile(QStringLiteral(":/huvenor/icon-16.png"), QSize(16, 16));
-  icon.addFile(QStringLiteral(":/huvenor/icon-32.png"), QSize(32, 32));
-  icon.addFile(QStringLiteral(":/huvenor/icon-64.png"), QSize(64, 64));
+  for (const char* const* picture : {kIcon16, kIcon32, kIcon64}) icon.addPixmap(QPixmap(picture));
   form.SetIcon(icon);
   BuildControls();
   SetTabOrder();
@@ -473,6 +475,9 @@ QString Main::ContrastOf(colour::ColourWord fore, colour::ColourWord back) const
 }
 
 void Main::ShowContrast() {
+  const auto pair = std::pair(txtEXAMPLE->ForeColor(), txtEXAMPLE->BackColor());
+  if (contrastShown_ == pair) return;
+  contrastShown_ = pair;
   const QString summary = ContrastOf(txtEXAMPLE->ForeColor(), txtEXAMPLE->BackColor());
   txtEXAMPLE->widget()->setToolTip(summary);
   txtEXAMPLE->widget()->setAccessibleDescription(QString(summary).replace(u'\n', u';'));

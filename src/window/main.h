@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "colour/colour.h"
 #include "forms/application.h"
@@ -100,6 +102,9 @@ class Main {
   instance::WindowFinder& finder_;
   QString perUserFolder_;
   std::unique_ptr<palette::PaletteFile> paletteFile_;
+  // The pair whose contrast is on show: switching the target or recalling a
+  // swatch updates the final hex boxes several times for one pair.
+  std::optional<std::pair<colour::ColourWord, colour::ColourWord>> contrastShown_;
 };
 
 }  // namespace window
