@@ -1,25 +1,34 @@
 #include "instance/localinstances.h"
 
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QObject>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <thread>
 #include <utility>
 
 namespace instance {
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 constexpr char kDirectoryName[] = "huvenor";
 constexpr char kSocketPrefix[] = "copy-";
@@ -30,7 +39,7 @@ constexpr char kAskActivate[] = "activate";
 constexpr char kActivated[] = "ok";
 
 // A question or answer longer than this is not from a copy of ours.
-constexpr qint64 kMaxLine = 4096;
+constexpr qsizetype kMaxLine = 4096;
 
 // A lock whose holder is dead is taken over at once; this age only matters for
 // a holder that is alive but has been starting for far longer than any start-up.
@@ -39,6 +48,13 @@ constexpr auto kStaleLockTime = 30s;
 // longer than a start-up holds the lock; short naps let copies started
 // together follow each other closely.
 constexpr auto kLockRetry = 20ms;
+// A copy whose queue of connections is full is alive but not accepting; it is
+// tried again after this nap until the question's deadline.
+constexpr auto kBacklogRetry = 5ms;
+// When accepting fails for want of descriptors the pending connection keeps
+// the listening socket readable; watching it again only after a pause keeps
+// the event loop from spinning on it.
+constexpr auto kAcceptPause = 100ms;
 
 QString DefaultDirectory() {
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -58,13 +74,68 @@ bool PrepareDirectory(const QString& path) {
   return true;
 }
 
+// Which file a path named when it was looked at, so that a file is removed
+// only if it is still the one that was judged.
+struct FileId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FileId&) const = default;
+};
+
 // Only a socket this user made can belong to a copy of ours; whatever else sits
 // in the directory (a plain file, a link, another user's socket) is passed by.
-bool IsOwnSocket(const QString& path) {
+std::optional<FileId> OwnSocket(const QString& path) {
   struct stat info {};
-  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return false;
-  return S_ISSOCK(info.st_mode) && info.st_uid == ::geteuid();
+  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
+  if (!S_ISSOCK(info.st_mode) || info.st_uid != ::geteuid()) return std::nullopt;
+  return FileId{info.st_dev, info.st_ino};
 }
+
+// Removes the socket at `path` if it is still the file `id` names.
+void RemoveSocket(const QString& path, std::optional<FileId> id) {
+  if (id && OwnSocket(path) == id) ::unlink(QFile::encodeName(path).constData());
+}
+
+// A path too long for sun_path is refused rather than cut short, since the
+// shortened path would name some other file. No copy of ours listens on such a
+// path, so one met among the others' sockets is passed by.
+std::optional<sockaddr_un> AddressOf(const QString& path) {
+  const QByteArray native = QFile::encodeName(path);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (native.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+    static std::atomic_flag warned;
+    if (!warned.test_and_set()) {
+      qWarning("Huvenor: %ls is too long for a local socket; copies there cannot be reached",
+               qUtf16Printable(path));
+    }
+    return std::nullopt;
+  }
+  std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+  return address;
+}
+
+// Closes the descriptor it holds on every way out of a scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    Reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
+  ~Descriptor() { Reset(); }
+
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
 
 enum class Contact {
   Answered,  // connected, and answered if asked
@@ -78,45 +149,173 @@ struct Reply {
   QByteArray answer;
 };
 
-int Remaining(const QDeadlineTimer& deadline) {
-  return static_cast<int>(deadline.remainingTime());
+// Waits until `fd` is ready for `events`, but not past `deadline`. An error or
+// hang-up counts as ready, so that the next call on the socket reports it.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left <= 0ms) return false;
+    pollfd entry{fd, events, 0};
+    const int ready =
+        ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
+Contact Connect(int fd, const sockaddr_un& address, Clock::time_point deadline) {
+  for (;;) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+      return Contact::Answered;
+    int error = errno;
+    if (error == EINPROGRESS) {
+      socklen_t size = sizeof error;
+      if (!WaitFor(fd, POLLOUT, deadline) ||
+          ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        return Contact::Silent;
+      if (error == 0) return Contact::Answered;
+    }
+    switch (error) {
+      case EISCONN:
+        return Contact::Answered;
+      case ECONNREFUSED:
+        return Contact::Stale;
+      case ENOENT:
+      case ENOTDIR:
+        return Contact::Gone;
+      case EINTR:
+        continue;
+      case EAGAIN: {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) return Contact::Silent;
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, kBacklogRetry));
+        continue;
+      }
+      default:
+        return Contact::Silent;
+    }
+  }
+}
+
+// MSG_NOSIGNAL: a peer that vanished must not end this copy with SIGPIPE.
+bool SendAll(int fd, const QByteArray& data, Clock::time_point deadline) {
+  qsizetype sent = 0;
+  while (sent < data.size()) {
+    const ssize_t done = ::send(fd, data.constData() + sent,
+                                static_cast<std::size_t>(data.size() - sent), MSG_NOSIGNAL);
+    if (done >= 0) {
+      sent += done;
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      if (!WaitFor(fd, POLLOUT, deadline)) return false;
+    } else if (errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The first line from `fd` without its newline; nothing if none came in time.
+std::optional<QByteArray> ReceiveLine(int fd, Clock::time_point deadline) {
+  QByteArray received;
+  for (;;) {
+    const qsizetype end = received.indexOf('\n');
+    if (end >= 0) return received.left(end);
+    if (received.size() >= kMaxLine) return std::nullopt;
+    char chunk[512];
+    const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
+    if (got > 0) {
+      received.append(chunk, got);
+    } else if (got == 0) {
+      return std::nullopt;
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      if (!WaitFor(fd, POLLIN, deadline)) return std::nullopt;
+    } else if (errno != EINTR) {
+      return std::nullopt;
+    }
+  }
 }
 
 // Connects to the copy at `path` and, unless `question` is empty, asks it and
-// waits for its one-line answer; all within `timeout`.
+// waits for its one-line answer; all within `timeout`, so that a copy that is
+// hung holds up the one asking no longer than that.
 Reply Ask(const QString& path, const QByteArray& question, std::chrono::milliseconds timeout) {
-  const QDeadlineTimer deadline(timeout);
-  QLocalSocket socket;
-  socket.connectToServer(path);
-  if (!socket.waitForConnected(Remaining(deadline))) {
-    switch (socket.error()) {
-      case QLocalSocket::ConnectionRefusedError:
-        return {Contact::Stale, {}};
-      case QLocalSocket::ServerNotFoundError:
-        return {Contact::Gone, {}};
-      default:
-        return {Contact::Silent, {}};
-    }
-  }
-  if (question.isEmpty()) return {Contact::Answered, {}};
+  const Clock::time_point deadline = Clock::now() + timeout;
+  const std::optional<sockaddr_un> address = AddressOf(path);
+  if (!address) return {Contact::Gone, {}};
+  const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!socket.Valid()) return {Contact::Silent, {}};
+  const Contact contact = Connect(socket.Get(), *address, deadline);
+  if (contact != Contact::Answered || question.isEmpty()) return {contact, {}};
 
-  socket.write(question + '\n');
-  while (socket.bytesToWrite() > 0) {
-    if (!socket.waitForBytesWritten(Remaining(deadline))) return {Contact::Silent, {}};
-  }
-  while (!socket.canReadLine()) {
-    if (socket.bytesAvailable() > kMaxLine || !socket.waitForReadyRead(Remaining(deadline)))
-      return {Contact::Silent, {}};
-  }
-  QByteArray answer = socket.readLine(kMaxLine);
-  answer.chop(1);
-  return {Contact::Answered, answer};
+  if (!SendAll(socket.Get(), question + '\n', deadline)) return {Contact::Silent, {}};
+  std::optional<QByteArray> answer = ReceiveLine(socket.Get(), deadline);
+  if (!answer) return {Contact::Silent, {}};
+  return {Contact::Answered, std::move(*answer)};
 }
 
 // Titles travel percent-encoded, so that any title fits on one line.
 QByteArray EncodeTitle(const QString& title) {
   return title.toUtf8().toPercentEncoding();
 }
+
+// The answer to one question, or nothing for a question no copy of ours asks.
+using Answerer = std::function<std::optional<QByteArray>(const QByteArray& question)>;
+
+// One connection from another copy, served from the event loop. It reads only
+// what has arrived and never waits to write, so a client that stalls, floods or
+// does not read its answers holds up nothing; such a client is dropped.
+class Connection final : public QObject {
+ public:
+  Connection(Descriptor socket, Answerer answer, QObject* parent)
+      : QObject(parent),
+        socket_(std::move(socket)),
+        answer_(std::move(answer)),
+        notifier_(socket_.Get(), QSocketNotifier::Read) {
+    connect(&notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
+  }
+
+ private:
+  void Read() {
+    char chunk[kMaxLine];
+    const ssize_t got = ::recv(socket_.Get(), chunk, sizeof chunk, 0);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+    // Either the client left, or the connection broke.
+    if (got <= 0) return Drop();
+    pending_.append(chunk, got);
+    qsizetype end;
+    while (socket_.Valid() && (end = pending_.indexOf('\n')) >= 0) {
+      const QByteArray question = pending_.left(end);
+      pending_.remove(0, end + 1);
+      const std::optional<QByteArray> answer = answer_(question);
+      if (!answer || !SendNow(*answer + '\n')) return Drop();
+    }
+    if (pending_.size() > kMaxLine) Drop();
+  }
+
+  // A copy of ours reads each answer before it asks again, so one that does
+  // not fit the socket's buffer at once is owed to a client that is not one.
+  bool SendNow(const QByteArray& data) {
+    const ssize_t sent = ::send(socket_.Get(), data.constData(),
+                                static_cast<std::size_t>(data.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return sent == data.size();
+  }
+
+  // The descriptor is closed at once, so the client sees the end now; the
+  // object goes once the event loop has left its handler.
+  void Drop() {
+    if (!socket_.Valid()) return;
+    notifier_.setEnabled(false);
+    socket_.Reset();
+    deleteLater();
+  }
+
+  // Declared in this order so that the notifier lets go of the descriptor
+  // before it is closed.
+  Descriptor socket_;
+  Answerer answer_;
+  QSocketNotifier notifier_;
+  QByteArray pending_;
+};
 
 }  // namespace
 
@@ -126,18 +325,28 @@ class LocalInstances::Private {
       : owner_(owner), options_(std::move(options)) {}
 
   void Start(const QString& title);
+  void Listen();
+  void Accept();
+  void StopListening();
+  std::optional<QByteArray> Answer(const QByteArray& question);
   QStringList Others();
   // Asks the copy at `path`; a socket found stale is cleared away.
   Reply AskOther(const QString& path, const QByteArray& question);
-  void Serve(QLocalSocket& client);
 
   LocalInstances& owner_;
   LocalInstancesOptions options_;
   QString directory_;
+  QString ownName_;
   QString ownPath_;
   QByteArray title_;
   std::unique_ptr<QLockFile> lock_;
-  QLocalServer server_;
+  // Parent of the open connections, which go with it.
+  QObject connections_;
+  Descriptor listener_;
+  // Declared after listener_, so that it goes first.
+  std::unique_ptr<QSocketNotifier> listenNotifier_;
+  // The socket file this copy made, so that Withdraw removes that one only.
+  std::optional<FileId> ownSocket_;
 };
 
 void LocalInstances::Private::Start(const QString& title) {
@@ -161,26 +370,76 @@ void LocalInstances::Private::Start(const QString& title) {
     QThread::msleep(static_cast<unsigned long>(kLockRetry.count()));
   }
 
-  ownPath_ = directory_ + QLatin1Char('/') + QString::fromLatin1(kSocketPrefix) +
-             QString::number(QCoreApplication::applicationPid());
-  // Without socket options QLocalServer binds in place and fails over an
-  // existing file (with them it would rename its socket over a live one). So
-  // the only file cleared is our own name, and only when nobody listens on it:
-  // it was left by a killed copy that had our process id.
-  if (IsOwnSocket(ownPath_) && Ask(ownPath_, {}, options_.queryTimeout).contact == Contact::Stale)
-    QFile::remove(ownPath_);
-
-  QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
-    while (QLocalSocket* client = server_.nextPendingConnection()) {
-      QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-      QObject::connect(client, &QLocalSocket::readyRead, client,
-                       [this, client] { Serve(*client); });
-    }
-  });
-  if (!server_.listen(ownPath_)) {
-    qWarning("Huvenor: cannot listen on %ls (%ls); other copies will not find this one",
-             qUtf16Printable(ownPath_), qUtf16Printable(server_.errorString()));
+  ownName_ = QString::fromLatin1(kSocketPrefix) + QString::number(::getpid());
+  ownPath_ = QDir(directory_).filePath(ownName_);
+  // Binding fails over an existing file, and a live copy's socket is never
+  // replaced. So the only file cleared here is our own name, and only when
+  // nobody listens on it: it was left by a killed copy that had our process id.
+  if (const std::optional<FileId> left = OwnSocket(ownPath_)) {
+    if (Ask(ownPath_, {}, options_.queryTimeout).contact == Contact::Stale)
+      RemoveSocket(ownPath_, left);
   }
+  Listen();
+}
+
+void LocalInstances::Private::Listen() {
+  const std::optional<sockaddr_un> address = AddressOf(ownPath_);
+  if (!address) return;
+  const auto warn = [this](int error) {
+    qWarning("Huvenor: cannot listen on %ls (%s); other copies will not find this one",
+             qUtf16Printable(ownPath_), std::strerror(error));
+  };
+  Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!socket.Valid()) return warn(errno);
+  if (::bind(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
+    return warn(errno);
+  ownSocket_ = OwnSocket(ownPath_);
+  if (::listen(socket.Get(), SOMAXCONN) != 0) {
+    const int error = errno;
+    RemoveSocket(ownPath_, std::exchange(ownSocket_, std::nullopt));
+    return warn(error);
+  }
+  listener_ = std::move(socket);
+  listenNotifier_ = std::make_unique<QSocketNotifier>(listener_.Get(), QSocketNotifier::Read);
+  QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, listenNotifier_.get(),
+                   [this] { Accept(); });
+}
+
+void LocalInstances::Private::Accept() {
+  for (;;) {
+    Descriptor client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    if (client.Valid()) {
+      new Connection(
+          std::move(client), [this](const QByteArray& question) { return Answer(question); },
+          &connections_);
+      continue;
+    }
+    if (errno == EINTR || errno == ECONNABORTED) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      QSocketNotifier* notifier = listenNotifier_.get();
+      notifier->setEnabled(false);
+      QTimer::singleShot(kAcceptPause, notifier, [notifier] { notifier->setEnabled(true); });
+    }
+    return;
+  }
+}
+
+void LocalInstances::Private::StopListening() {
+  if (!listener_.Valid()) return;
+  // Removed before the socket closes, so that no copy meets the file without a
+  // listener and takes this copy for a killed one.
+  RemoveSocket(ownPath_, std::exchange(ownSocket_, std::nullopt));
+  listenNotifier_.reset();
+  listener_.Reset();
+}
+
+std::optional<QByteArray> LocalInstances::Private::Answer(const QByteArray& question) {
+  if (question == kAskTitle) return title_;
+  if (question == kAskActivate) {
+    if (owner_.onActivate) owner_.onActivate();
+    return QByteArray(kActivated);
+  }
+  return std::nullopt;
 }
 
 QStringList LocalInstances::Private::Others() {
@@ -191,41 +450,22 @@ QStringList LocalInstances::Private::Others() {
       {QString::fromLatin1(kSocketPrefix) + QLatin1Char('*')},
       QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
   for (const QString& name : names) {
-    const QString path = directory.filePath(name);
     // A copy never asks itself: it cannot answer while it waits for the answer.
-    if (path == ownPath_ || !IsOwnSocket(path)) continue;
-    paths.append(path);
+    if (name == ownName_) continue;
+    const QString path = directory.filePath(name);
+    if (OwnSocket(path)) paths.append(path);
   }
   return paths;
 }
 
 Reply LocalInstances::Private::AskOther(const QString& path, const QByteArray& question) {
+  const std::optional<FileId> asked = OwnSocket(path);
+  if (!asked) return {Contact::Gone, {}};
   Reply reply = Ask(path, question, options_.queryTimeout);
   // A copy killed before it could withdraw leaves its socket behind; only such
   // a socket, one that refuses connections, is removed.
-  if (reply.contact == Contact::Stale && IsOwnSocket(path)) QFile::remove(path);
+  if (reply.contact == Contact::Stale) RemoveSocket(path, asked);
   return reply;
-}
-
-void LocalInstances::Private::Serve(QLocalSocket& client) {
-  while (client.canReadLine()) {
-    QByteArray question = client.readLine(kMaxLine);
-    question.chop(1);
-    if (question == kAskTitle) {
-      client.write(title_ + '\n');
-    } else if (question == kAskActivate) {
-      if (owner_.onActivate) owner_.onActivate();
-      client.write(QByteArray(kActivated) + '\n');
-    } else {
-      client.abort();
-      client.deleteLater();
-      return;
-    }
-  }
-  if (client.bytesAvailable() > kMaxLine) {
-    client.abort();
-    client.deleteLater();
-  }
 }
 
 LocalInstances::LocalInstances(const QString& title, LocalInstancesOptions options)
@@ -255,9 +495,9 @@ void LocalInstances::FinishStartup() {
 }
 
 void LocalInstances::Withdraw() {
-  // Closing removes the socket file; connections already open are left to the
-  // server's end, since Withdraw may run inside one of their handlers.
-  if (d_->server_.isListening()) d_->server_.close();
+  // Connections already open are left to be closed with this object, since
+  // Withdraw may run inside one of their handlers.
+  d_->StopListening();
   FinishStartup();
 }
 
