@@ -1,5 +1,6 @@
 #include "palette/palettefile.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -61,16 +62,6 @@ QString ReadRecords(const QString& path, Loaded& loaded) {
   return {};
 }
 
-// Bytes past the last record belong to whoever put them there; they are
-// read before the save because a direct write starts from an empty file.
-QString ReadTail(const QString& path, QByteArray& tail) {
-  if (QFileInfo(path).size() <= kFileSize) return {};
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || !file.seek(kFileSize)) return file.errorString();
-  tail = file.readAll();
-  return file.error() == QFileDevice::NoError ? QString() : file.errorString();
-}
-
 QString MakeFolder(const QString& path) {
   std::error_code error;
   std::filesystem::create_directories(
@@ -78,25 +69,74 @@ QString MakeFolder(const QString& path) {
   return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
+QByteArray Image(const Records& records) {
+  QByteArray image;
+  QBuffer buffer(&image);
+  buffer.open(QIODevice::WriteOnly);
+  forms::RecordFile recordFile(buffer, kRecordLength);
+  for (int n = 1; n <= kRecordCount; ++n) recordFile.Write(n, Encode(records[n - 1]));
+  return image;
+}
+
+// A new file renamed over the old one: a save that fails or is killed leaves
+// the old file whole. Bytes past the last record belong to whoever put them
+// there and are carried over.
+QString ReplaceFile(const QString& path, const QByteArray& image) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (file.write(image) != image.size()) return file.errorString();
+  QFile old(path);
+  if (old.size() > kFileSize) {
+    if (!old.open(QIODevice::ReadOnly) || !old.seek(kFileSize)) return old.errorString();
+    char chunk[64 * 1024];
+    qint64 got = 0;
+    while ((got = old.read(chunk, sizeof chunk)) > 0) {
+      if (file.write(chunk, got) != got) return file.errorString();
+    }
+    if (got < 0) return old.errorString();
+  }
+  // commit() does not see a failure of the write that its own close makes,
+  // and would rename an empty file over the palette; the flush is checked first.
+  if (!file.flush() || !file.commit()) return file.errorString();
+  return {};
+}
+
+// Where the folder takes no new file, or the disk has no room for one, the
+// file itself can still take the records. One write of the whole image at the
+// start, without truncating first, leaves either the old records or the new
+// ones, never an empty file, when the program is killed on the way; the bytes
+// past the records stay where they are.
+QString RewriteInPlace(const QString& path, const QByteArray& image) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+    return file.errorString();
+  if (file.write(image) != image.size()) return file.errorString();
+  return {};
+}
+
 QString WriteRecords(const QString& path, const Records& records) {
   const QFileInfo info(path);
   if (info.exists() && !info.isFile()) return NotAFileReason(info);
-  QByteArray tail;
   if (QString why = MakeFolder(path); !why.isEmpty()) return why;
-  if (QString why = ReadTail(path, tail); !why.isEmpty()) return why;
+  const QByteArray image = Image(records);
+  const QString why = ReplaceFile(path, image);
+  if (why.isEmpty() || !info.isFile()) return why;
+  return RewriteInPlace(path, image);
+}
 
-  QSaveFile file(path);
-  // A program folder that takes no new files may still hold a palette file
-  // the user can write; better rewritten in place than not saved at all.
-  file.setDirectWriteFallback(true);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  forms::RecordFile recordFile(file, kRecordLength);
-  for (int n = 1; n <= kRecordCount; ++n) {
-    if (QString why = recordFile.Write(n, Encode(records[n - 1])); !why.isEmpty()) return why;
+// Copies a palette that someone else put at `path` to a free name beside it.
+// Whatever is not a file is left where it is; reading a pipe would hang.
+QString KeepAside(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.isFile()) return {};
+  const QString stem = info.dir().filePath(info.completeBaseName() + QStringLiteral("-replaced"));
+  const QString suffix = u'.' + info.suffix();
+  for (int n = 1; n <= 99; ++n) {
+    const QString aside =
+        n == 1 ? stem + suffix : QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(suffix);
+    if (QFileInfo::exists(aside)) continue;
+    return QFile::copy(path, aside) ? aside : QString();
   }
-  if (file.write(tail) != tail.size()) return file.errorString();
-  // In place, commit() reports no failed write, so the flush is checked too.
-  if (!file.flush() || !file.commit()) return file.errorString();
   return {};
 }
 
@@ -114,7 +154,16 @@ QString PerUserPath() {
 }
 
 PaletteFile::PaletteFile(QString besideProgram, QString perUser)
-    : places_{Place{std::move(besideProgram)}, Place{std::move(perUser)}} {}
+    : places_{Place{std::move(besideProgram), false, {}}, Place{std::move(perUser), false, {}}} {}
+
+PaletteFile::Seen PaletteFile::StateOf(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return {};
+  Seen seen{true, info.size(), info.lastModified(), {}};
+  QFile file(path);
+  if (info.isFile() && file.open(QIODevice::ReadOnly)) seen.records = file.read(kFileSize);
+  return seen;
+}
 
 Loaded PaletteFile::Load() {
   Loaded newest;
@@ -123,7 +172,8 @@ Loaded PaletteFile::Load() {
   // Every existing file is read, not just the newest, so that each one that
   // cannot be read is known and spared by the save.
   for (Place& place : places_) {
-    if (!QFileInfo::exists(place.path)) continue;
+    place.seen = StateOf(place.path);
+    if (!place.seen->exists) continue;
     Loaded loaded;
     if (const QString reason = ReadRecords(place.path, loaded); !reason.isEmpty()) {
       place.unreadable = true;
@@ -142,17 +192,41 @@ Loaded PaletteFile::Load() {
 
 Saved PaletteFile::Save(const Records& records) {
   QStringList failures;
-  for (const Place& place : places_) {
+  // Told even when the palette was saved: a palette someone else put in
+  // place while this run went on is never written over unannounced.
+  QStringList notes;
+  for (Place& place : places_) {
     if (place.path.isEmpty()) continue;
-    const QString reason =
-        place.unreadable ? QStringLiteral("left as it is, since it could not be read at start")
-                         : WriteRecords(place.path, records);
-    if (reason.isEmpty()) return {place.path, {}};
+    QString reason;
+    if (place.unreadable) {
+      reason = QStringLiteral("left as it is, since it could not be read at start");
+    } else if (place.seen && StateOf(place.path) != *place.seen) {
+      if (const QString aside = KeepAside(place.path); !aside.isEmpty()) {
+        notes << QStringLiteral(
+                     "The palette file %1 was changed by another program while Huvenor ran; "
+                     "that palette is kept as %2.")
+                     .arg(Shown(place.path), Shown(aside));
+      } else {
+        reason =
+            QStringLiteral("left as it is, since another program changed it while Huvenor ran");
+        notes << QStringLiteral(
+                     "The palette file %1 was changed by another program while Huvenor ran, "
+                     "so it is left as it is.")
+                     .arg(Shown(place.path));
+      }
+    }
+    if (reason.isEmpty()) reason = WriteRecords(place.path, records);
+    if (reason.isEmpty()) {
+      place.seen = StateOf(place.path);
+      if (!failures.isEmpty() && !notes.isEmpty())
+        notes << QStringLiteral("This palette was saved to %1.").arg(Shown(place.path));
+      return {place.path, notes.join(u' ')};
+    }
     failures << QStringLiteral("%1 (%2)").arg(Shown(place.path), reason);
   }
-  return {{},
-          QStringLiteral("The palette could not be saved to %1.")
-              .arg(failures.join(QStringLiteral(" or to ")))};
+  notes << QStringLiteral("The palette could not be saved to %1.")
+               .arg(failures.join(QStringLiteral(" or to ")));
+  return {{}, notes.join(u' ')};
 }
 
 }  // namespace palette

@@ -13,12 +13,18 @@
 //
 // Failures never end the program. A save writes a temporary file and
 // renames it over the old one, so a failed save leaves the old palette as it
-// was; only where the folder takes no new files is the file rewritten in
-// place. A file that exists but cannot be read is reported, skipped in
+// was. Where that cannot be done (the folder takes no new files, the disk has
+// no room for one) an existing file is rewritten in place by one write that
+// never truncates it, so a save killed on the way leaves the old records or
+// the new ones. A file that exists but cannot be read is reported, skipped in
 // favour of the other file, and never written by this run, so a palette this
-// run could not see is not replaced by the standard colours.
+// run could not see is not replaced by the standard colours. For the same
+// reason a file that another program changed after Load is first copied
+// aside (or, where no copy can be made, left as it is) and the user told.
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -55,7 +61,9 @@ struct Loaded {
 struct Saved {
   QString path;     // where the palette went; empty when it went nowhere
   QString problem;  // one message for the user when it could not be saved
-                    // anywhere, naming the paths and the system's reasons
+                    // anywhere, naming the paths and the system's reasons,
+                    // or when a file changed by another program was kept
+                    // aside or left alone; empty otherwise
 };
 
 // The palette file's path in the user's configuration folder, for a program
@@ -75,10 +83,21 @@ class PaletteFile {
   Saved Save(const Records& records);
 
  private:
+  // What a file was like when this run last read or wrote it.
+  struct Seen {
+    bool exists = false;
+    qint64 size = 0;
+    QDateTime modified;
+    QByteArray records;  // as many of the records' bytes as it held
+    friend bool operator==(const Seen&, const Seen&) = default;
+  };
   struct Place {
     QString path;
-    bool unreadable = false;  // exists but Load could not read it
+    bool unreadable = false;   // exists but Load could not read it
+    std::optional<Seen> seen;  // empty until Load looked
   };
+
+  static Seen StateOf(const QString& path);
 
   // Beside the program first: saving tries them in this order.
   std::array<Place, 2> places_;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <deque>
@@ -148,6 +149,32 @@ INSTANTIATE_TEST_SUITE_P(LockHeld, KilledCopyTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {
                            return std::string(info.param ? "DuringStartup" : "AfterStartup");
                          });
+
+// The process id in a lock left by a killed copy may since have gone to
+// another program; that program living on must not keep copies waiting.
+TEST_F(LocalInstancesTest, LockWhoseProcessIdWentToAnotherProgramIsTakenOver) {
+  QProcess other;
+  other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+  ASSERT_TRUE(other.waitForStarted(kPatience));
+  const QString path = Dir() + QStringLiteral("/startup.lock");
+  QByteArray left;
+  {
+    QLockFile lock(path);
+    ASSERT_TRUE(lock.tryLock(0));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    left = file.readAll();
+  }
+  left = QByteArray::number(other.processId()) + left.mid(left.indexOf('\n'));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(left) == left.size());
+  file.close();
+
+  Peer next(Dir());
+  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone) << "it waited out the lock";
+  other.kill();
+  other.waitForFinished(kPatience);
+}
 
 TEST_F(LocalInstancesTest, CopiesStartedTogetherLeaveOne) {
   constexpr int kCopies = 8;

@@ -168,9 +168,10 @@ int RunInChild(const std::function<void()>& body) {
   ::_exit(kSkipped);
 }
 
+constexpr uid_t kNobody = 65534;
+
 void DropRoot() {
   if (::geteuid() != 0) return;
-  constexpr uid_t kNobody = 65534;
   ASSERT_EQ(::setgroups(0, nullptr), 0);
   ASSERT_EQ(::setgid(kNobody), 0);
   ASSERT_EQ(::setuid(kNobody), 0);
@@ -364,32 +365,142 @@ TEST(PaletteFile, UnreadablePaletteIsReportedAndLeftAlone) {
   }
 }
 
-TEST(PaletteFile, FullDiskKeepsTheOldPalette) {
-  Folders folders;
-  const QString disk = folders.Path("disk");
-  ASSERT_TRUE(QDir().mkpath(disk));
-  const int outcome = RunInChild([&] {
-    MountTinyDisk(disk);
-    const QString beside = disk + QStringLiteral("/program/kelvane.cfg");
-    const QString perUser = disk + QStringLiteral("/user/kelvane.cfg");
-    for (const QString& path : {beside, perUser}) {
-      ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+// Another program put a palette in place after Load (a restored backup, a
+// synchronised folder, a second copy that slipped past the guard): it is
+// copied aside before the save, or, where no copy can be made, left alone
+// while the palette goes to the per-user file. The user is told either way.
+TEST(PaletteFile, PaletteChangedAfterLoadIsNeverWrittenOverUnannounced) {
+  struct Case {
+    const char* name;
+    bool fileAtLoad;
+    std::function<void(const QString& beside)> change;
+    bool readOnlyFolder;
+    const char* keptAs;  // empty when the file is left alone
+  };
+  const auto replace = [](const QString& beside) {
+    EXPECT_TRUE(WriteFile(beside + QStringLiteral(".new"), Flipped(GoldenBytes())));
+    EXPECT_EQ(::rename(Native(beside + QStringLiteral(".new")).c_str(), Native(beside).c_str()), 0);
+  };
+  const Case cases[] = {
+      {"nothing changed", true, [](const QString&) {}, false, nullptr},
+      {"replaced by another palette", true, replace, false, "kelvane-replaced.cfg"},
+      {"created after the load", false, replace, false, "kelvane-replaced.cfg"},
+      {"an earlier copy is in the way", true,
+       [&](const QString& beside) {
+         replace(beside);
+         EXPECT_TRUE(WriteFile(
+             QFileInfo(beside).dir().filePath(QStringLiteral("kelvane-replaced.cfg")), {}));
+       },
+       false, "kelvane-replaced-2.cfg"},
+      {"rewritten with its size and time kept", true,
+       [](const QString& beside) {
+         const auto before = Identity(beside);
+         QByteArray bytes = GoldenBytes();
+         bytes[0] = 1;
+         EXPECT_TRUE(WriteFile(beside, bytes));
+         const timespec times[2] = {{0, UTIME_OMIT}, {std::get<3>(before), std::get<4>(before)}};
+         EXPECT_EQ(::utimensat(AT_FDCWD, Native(beside).c_str(), times, 0), 0);
+       },
+       false, "kelvane-replaced.cfg"},
+      {"replaced by a pipe", true,
+       [](const QString& beside) {
+         EXPECT_TRUE(QFile::remove(beside));
+         EXPECT_EQ(::mkfifo(Native(beside).c_str(), 0666), 0);
+       },
+       false, ""},
+      {"rewritten in a folder that takes no copy", true,
+       [](const QString& beside) { EXPECT_TRUE(WriteFile(beside, Flipped(GoldenBytes()))); }, true,
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folders folders;
+    if (c.fileAtLoad) {
+      ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
+      Mode(folders.Beside(), 0666);
+      // Only its owner may set the file's times.
+      ASSERT_TRUE(::geteuid() != 0 ||
+                  ::chown(Native(folders.Beside()).c_str(), kNobody, kNobody) == 0);
     }
-    ASSERT_TRUE(WriteFile(beside, GoldenBytes()));
-    ASSERT_NO_FATAL_FAILURE(FillDisk(disk + QStringLiteral("/filler")));
+    if (c.readOnlyFolder) Mode(folders.Program(), 0555);
+    EXPECT_EQ(RunInChild([&] {
+                ASSERT_NO_FATAL_FAILURE(DropRoot());
+                PaletteFile file(folders.Beside(), folders.PerUser());
+                file.Load();
+                c.change(folders.Beside());
+                const bool isFile = QFileInfo(folders.Beside()).isFile();
+                const QByteArray theirs = isFile ? ReadAll(folders.Beside()) : QByteArray();
+                const auto before = Identity(folders.Beside());
 
-    const Saved saved = PaletteFile(beside, perUser).Save(Inverted(kGolden));
-    EXPECT_EQ(saved.path, QString());
-    EXPECT_EQ(Count(saved.problem, QStringLiteral("No space left on device")), 2)
-        << saved.problem.toStdString();
-    EXPECT_EQ(ReadAll(beside), GoldenBytes());
-    const auto hidden = QDir::Files | QDir::Hidden;
-    EXPECT_EQ(QDir(QFileInfo(beside).path()).entryList(hidden),
-              QStringList{QLatin1String(kFileName)});
-    EXPECT_EQ(QDir(QFileInfo(perUser).path()).entryList(hidden), QStringList());
-  });
-  if (outcome == kSkipped) GTEST_SKIP() << "the child printed why";
-  EXPECT_EQ(outcome, 0);
+                const Saved saved = file.Save(Inverted(kGolden));
+                if (c.keptAs == nullptr) {
+                  EXPECT_EQ(saved.path, folders.Beside());
+                  EXPECT_EQ(saved.problem, QString());
+                  EXPECT_EQ(QDir(folders.Program()).entryList(QDir::Files | QDir::Hidden),
+                            QStringList{QLatin1String(kFileName)});
+                  return;
+                }
+                EXPECT_EQ(Count(saved.problem, folders.Beside()), 1) << saved.problem.toStdString();
+                if (*c.keptAs == '\0') {
+                  EXPECT_EQ(saved.path, folders.PerUser());
+                  EXPECT_EQ(Identity(folders.Beside()), before);
+                  EXPECT_TRUE(!isFile || ReadAll(folders.Beside()) == theirs);
+                  EXPECT_EQ(ReadAll(folders.PerUser()), Flipped(GoldenBytes()));
+                  EXPECT_EQ(Count(saved.problem, folders.PerUser()), 1);
+                  return;
+                }
+                const QString kept = folders.Path("program/") + QString::fromLatin1(c.keptAs);
+                EXPECT_EQ(saved.path, folders.Beside());
+                EXPECT_EQ(ReadAll(folders.Beside()), Flipped(GoldenBytes()));
+                EXPECT_EQ(ReadAll(kept), theirs);
+                EXPECT_EQ(Count(saved.problem, kept), 1) << saved.problem.toStdString();
+                // Saved once, the file is this run's own again: no second copy.
+                EXPECT_EQ(file.Save(kGolden).problem, QString());
+              }),
+              0);
+  }
+}
+
+// A full disk has no room for a new file, but an existing file still takes
+// its records in place; with no file to rewrite the palette goes nowhere and
+// the user is told why for each place. Either way no temporary file is left.
+TEST(PaletteFile, FullDiskRewritesAnExistingFileAndLeavesNothingElse) {
+  for (const bool fileBeside : {true, false}) {
+    SCOPED_TRACE(fileBeside ? "a palette file beside the program" : "no palette file yet");
+    Folders folders;
+    const QString disk = folders.Path("disk");
+    ASSERT_TRUE(QDir().mkpath(disk));
+    const int outcome = RunInChild([&] {
+      MountTinyDisk(disk);
+      const QString beside = disk + QStringLiteral("/program/kelvane.cfg");
+      const QString perUser = disk + QStringLiteral("/user/kelvane.cfg");
+      for (const QString& path : {beside, perUser}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+      }
+      if (fileBeside) {
+        ASSERT_TRUE(WriteFile(beside, GoldenBytes()));
+      }
+      ASSERT_NO_FATAL_FAILURE(FillDisk(disk + QStringLiteral("/filler")));
+
+      const Saved saved = PaletteFile(beside, perUser).Save(Inverted(kGolden));
+      const auto hidden = QDir::Files | QDir::Hidden;
+      EXPECT_EQ(QDir(QFileInfo(perUser).path()).entryList(hidden), QStringList());
+      if (fileBeside) {
+        EXPECT_EQ(saved.path, beside);
+        EXPECT_EQ(saved.problem, QString());
+        EXPECT_EQ(ReadAll(beside), Flipped(GoldenBytes()));
+        EXPECT_EQ(QDir(QFileInfo(beside).path()).entryList(hidden),
+                  QStringList{QLatin1String(kFileName)});
+        return;
+      }
+      EXPECT_EQ(saved.path, QString());
+      EXPECT_EQ(Count(saved.problem, QStringLiteral("No space left on device")), 2)
+          << saved.problem.toStdString();
+      EXPECT_EQ(QDir(QFileInfo(beside).path()).entryList(hidden), QStringList());
+    });
+    if (outcome == kSkipped) GTEST_SKIP() << "the child printed why";
+    EXPECT_EQ(outcome, 0);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,264 @@
+#!/usr/bin/env bash
+# One case of the palette's fault matrix, run on the real program under a
+# virtual X server: what the user is told at start and at close, and that no
+# palette is lost. The words come from message_tap, preloaded into the
+# program; the message boxes themselves are shown and answered with Enter.
+# Usage (under xvfb-run):
+#   fault_matrix.sh HUVENOR XCLOSE MESSAGE_TAP GOLDEN_PALETTE CASE
+# Root runs the program as nobody, for whom permissions hold. The full-disk
+# cases mount a small tmpfs in a mount namespace of their own; where no such
+# namespace can be had the case is skipped (status 77).
+set -euo pipefail
+huvenor=$1 xclose=$2 tap=$3 golden=$4 case=$5
+
+if [[ $case == full-disk-* && -z ${FAULT_MATRIX_NAMESPACE:-} ]]; then
+  export FAULT_MATRIX_NAMESPACE=1
+  own_user=()
+  [[ $(id -u) -eq 0 ]] || own_user=(--user --map-root-user)
+  unshare "${own_user[@]}" --mount --propagation private true 2>/dev/null || {
+    echo "SKIP: no mount namespace for a tmpfs"
+    exit 77
+  }
+  exec unshare "${own_user[@]}" --mount --propagation private "$0" "$@"
+fi
+
+# Another virtual X server that is going away may still hold the display
+# number for a moment; the test starts once its own server answers.
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+work=$(mktemp -d)
+pid=""
+trap '[[ -z $pid ]] || kill -9 "$pid" 2>/dev/null || true
+  umount "$work/disk" 2>/dev/null || true
+  rm -rf "$work"' EXIT
+chmod 755 "$work"
+disk=$work
+if [[ -n ${FAULT_MATRIX_NAMESPACE:-} ]]; then
+  disk=$work/disk
+  mkdir "$disk"
+  # Room for the program and a few pages more, which the filler then takes.
+  mount -t tmpfs -o "size=$(($(stat -c %s "$huvenor") / 1024 + 256))k,mode=755" tmpfs "$disk"
+fi
+program=$disk/program
+beside=$program/kelvane.cfg
+per_user=$disk/home/.config/huvenor/kelvane.cfg
+messages=$work/messages
+mkdir -p "$program" "$disk/home" "$work/runtime"
+cp "$huvenor" "$program/huvenor"
+chmod 700 "$work/runtime"
+touch "$messages"
+chmod 666 "$messages"
+# xvfb-run keeps its cookie where only its own user can read it.
+cp "${XAUTHORITY:?run this under xvfb-run}" "$work/xauthority"
+chmod 644 "$work/xauthority"
+export XAUTHORITY=$work/xauthority
+
+as_user=()
+if [[ $(id -u) -eq 0 && -z ${FAULT_MATRIX_NAMESPACE:-} ]]; then
+  chown -R 65534:65534 "$program" "$disk/home" "$work/runtime"
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+
+fail() {
+  echo "FAIL ($case): $*" >&2
+  [[ -s $messages ]] && sed 's/^/  told: /' "$messages" >&2
+  [[ -s $work/stderr ]] && sed 's/^/  program: /' "$work/stderr" >&2
+  exit 1
+}
+
+# A window of the program whose name matches the pattern, or nothing.
+window_named() {
+  xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 || true
+}
+
+start() {
+  "${as_user[@]}" env HOME="$disk/home" XDG_CONFIG_HOME="$disk/home/.config" \
+    XDG_RUNTIME_DIR="$work/runtime" HUVENOR_MESSAGES="$messages" LD_PRELOAD="$tap" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+    "$program/huvenor" 2>"$work/stderr" &
+  pid=$!
+}
+
+# Waits for the message box that tells the user something and checks its
+# words: each argument must be part of them. The box is then answered.
+expect_told() {
+  local box="" told
+  for _ in $(seq 600); do
+    box=$(window_named '^Huvenor$')
+    [[ -n $box ]] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended instead of telling: $*"
+    sleep 0.05
+  done
+  [[ -n $box ]] || fail "the user was not told: $*"
+  told=$(tail -n 1 "$messages")
+  for part in "$@"; do
+    [[ $told == *"$part"* ]] || fail "the message lacks \"$part\""
+  done
+  echo "told: $told"
+  # A key that comes before the box has taken the focus is lost; Enter is
+  # pressed again until the box is gone.
+  for _ in $(seq 60); do
+    xdotool windowfocus --sync "$box" 2>/dev/null && xdotool key Return || true
+    for _ in $(seq 10); do
+      [[ -z $(window_named '^Huvenor$') ]] && return
+      sleep 0.05
+    done
+  done
+  fail "the message box did not close"
+}
+
+# Waits for the main window; a message box shown instead is a failure.
+expect_window() {
+  window=""
+  for _ in $(seq 600); do
+    window=$(window_named "^Orlan's Huvenor$")
+    [[ -n $window ]] && break
+    [[ -n $(window_named '^Huvenor$') ]] && fail "unexpected message at start"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
+    sleep 0.05
+  done
+  [[ -n $window ]] || fail "no window appeared"
+}
+
+# Closes the window as the user does; with arguments, expects to be told
+# those words on the way out, otherwise nothing.
+close_window() {
+  "$xclose" "$window"
+  if [[ $# -gt 0 ]]; then
+    expect_told "$@"
+  else
+    for _ in $(seq 600); do
+      kill -0 "$pid" 2>/dev/null || break
+      [[ -n $(window_named '^Huvenor$') ]] && fail "unexpected message at close"
+      sleep 0.05
+    done
+  fi
+  local status=0
+  wait "$pid" || status=$?
+  pid=""
+  [[ $status -eq 0 ]] || fail "the program ended with status $status"
+}
+
+# The 24 swatches' records of a palette file, as hex.
+swatches() { od -An -tx1 -v -N 192 "$1" | tr -d ' \n'; }
+
+expect_swatches_of_golden() {
+  [[ -f $1 && $(swatches "$1") == $(swatches "$golden") ]] ||
+    fail "$1 does not hold the palette's swatches"
+}
+
+expect_size() {
+  local size
+  size=$(stat -c %s "$1" 2>/dev/null || echo none)
+  [[ $size == "$2" ]] || fail "$1 has $size bytes, expected $2"
+}
+
+expect_only() {
+  local found
+  found=$(cd "$1" && ls -A | tr '\n' ' ')
+  [[ $found == "$2" ]] || fail "$1 holds: $found, expected: $2"
+}
+
+fill_disk() { dd if=/dev/zero of="$disk/filler" bs=4k 2>/dev/null || true; }
+
+give_away() { [[ ${#as_user[@]} -eq 0 ]] || chown 65534:65534 "$@"; }
+
+case $case in
+  unreadable-file)
+    cp "$golden" "$beside"
+    give_away "$beside"
+    chmod 000 "$beside"
+    start
+    expect_told "$beside could not be read (Permission denied)" "left as it is"
+    expect_window
+    close_window
+    chmod 644 "$beside"
+    cmp -s "$beside" "$golden" || fail "the unreadable palette was written over"
+    expect_size "$per_user" 200
+    ;;
+  folder-at-palette-path)
+    mkdir "$beside"
+    give_away "$beside"
+    start
+    expect_told "$beside could not be read (Is a directory)"
+    expect_window
+    close_window
+    [[ -d $beside ]] || fail "the folder is gone"
+    expect_size "$per_user" 200
+    ;;
+  read-only-program-folder)
+    cp "$golden" "$beside"
+    give_away "$beside"
+    chmod 444 "$beside"
+    chmod 555 "$program"
+    start
+    expect_window
+    close_window
+    chmod 755 "$program"
+    cmp -s "$beside" "$golden" || fail "the read-only palette changed"
+    expect_swatches_of_golden "$per_user"
+    ;;
+  full-disk-with-a-palette)
+    cp "$golden" "$beside"
+    fill_disk
+    start
+    expect_window
+    close_window
+    expect_swatches_of_golden "$beside"
+    expect_only "$program" "huvenor kelvane.cfg "
+    [[ ! -e $per_user ]] || fail "a per-user file appeared"
+    ;;
+  full-disk-first-run)
+    fill_disk
+    start
+    expect_window
+    close_window "could not be saved to $beside (No space left on device)" \
+      "$per_user (No space left on device)"
+    expect_only "$program" "huvenor "
+    [[ ! -e $per_user ]] || fail "a per-user file appeared"
+    ;;
+  replaced-while-running)
+    cp "$golden" "$beside"
+    give_away "$beside"
+    start
+    expect_window
+    # Another palette put in place as a restore or a synchronisation would.
+    perl -0777 -pe '$_ = ~$_' "$golden" >"$beside.new"
+    give_away "$beside.new"
+    mv "$beside.new" "$beside"
+    cp "$beside" "$work/theirs"
+    close_window "$beside was changed by another program while Huvenor ran" \
+      "kept as $program/kelvane-replaced.cfg"
+    cmp -s "$program/kelvane-replaced.cfg" "$work/theirs" || fail "their palette was not kept"
+    expect_swatches_of_golden "$beside"
+    ;;
+  zero-length-file)
+    : >"$beside"
+    give_away "$beside"
+    start
+    expect_window
+    close_window
+    expect_size "$beside" 200
+    [[ $(od -An -tx1 -N 8 "$beside" | tr -d ' \n') == 00000000c0c0c000 ]] ||
+      fail "the first swatch is not at its design colours"
+    ;;
+  one-mib-file)
+    cp "$golden" "$beside"
+    head -c $((1024 * 1024 - 200)) /dev/urandom >"$work/tail"
+    cat "$work/tail" >>"$beside"
+    give_away "$beside"
+    start
+    expect_window
+    close_window
+    expect_size "$beside" $((1024 * 1024))
+    expect_swatches_of_golden "$beside"
+    cmp -s -i 200:0 "$beside" "$work/tail" || fail "the bytes past the records changed"
+    ;;
+  *)
+    fail "unknown case"
+    ;;
+esac
+echo "PASS: $case"

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The single-instance guard under stress, on the real program under a
+# virtual X server: round after round, two copies are released at the same
+# moment, and each round must end with exactly one window, the other copy
+# having ended cleanly. Some rounds end with the survivor killed (SIGKILL),
+# leaving its socket behind; some kill both copies in the middle of their
+# start-up, leaving the start-up lock and half-made sockets. The next round
+# must not be blocked or misled by any of it.
+# A copy that the X server turns away (which a busy virtual server now and
+# then does to one of two clients connecting at once) ends before it reaches
+# the guard; such a round is run again, a few times at most.
+# Usage (under xvfb-run): instance_stress.sh HUVENOR XCLOSE [ROUNDS]
+set -euo pipefail
+huvenor=$1 xclose=$2 rounds=${3:-50}
+
+# Another virtual X server that is going away may still hold the display
+# number for a moment; the test starts once its own server answers.
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+work=$(mktemp -d)
+pids=()
+trap 'kill -9 "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir -m 700 "$work/home" "$work/runtime"
+cp "$huvenor" "$work/huvenor"
+export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
+
+fail() {
+  echo "FAIL (round $round): $*" >&2
+  for copy in 1 2; do
+    [[ -s $work/stderr.$round.$copy ]] && sed 's/^/  program: /' "$work/stderr.$round.$copy" >&2
+  done
+  ls -la "$work/runtime/huvenor" >&2 2>/dev/null || true
+  exit 1
+}
+
+windows() { xdotool search --all --onlyvisible --name "^Orlan's Huvenor$" 2>/dev/null || true; }
+alive() { kill -0 "$1" 2>/dev/null; }
+
+# Both copies wait on one pipe and are released by one write.
+mkfifo "$work/gate"
+exec 7<>"$work/gate"
+
+# True when a copy of this round was turned away by the X server.
+turned_away() { grep -qs "could not connect to display" "$work/stderr.$round".*; }
+
+round=0 again=0
+while ((round < rounds)); do
+  round=$((round + 1))
+  pids=()
+  for copy in 1 2; do
+    (
+      read -r _ <"$work/gate"
+      exec "$work/huvenor" 2>"$work/stderr.$round.$copy"
+    ) &
+    pids+=($!)
+  done
+  printf '\n\n' >&7
+
+  if ((round % 10 == 5)); then
+    # Killed while starting: somewhere between the lock and the window.
+    sleep "0.0$((RANDOM % 10))"
+    kill -9 "${pids[@]}" 2>/dev/null || true
+    wait "${pids[@]}" 2>/dev/null || true
+    continue
+  fi
+
+  # Long enough for a sanitized build on a busy machine; only reached when
+  # the round fails.
+  survivor="" ended=0 shown=0
+  for _ in $(seq 600); do
+    ended=0 survivor=""
+    for pid in "${pids[@]}"; do
+      if alive "$pid"; then survivor=$pid; else ended=$((ended + 1)); fi
+    done
+    ((ended > 0)) && turned_away && break
+    shown=$(windows | wc -l)
+    ((shown >= 2)) && fail "$shown windows are shown"
+    ((ended == 2)) && fail "both copies ended"
+    ((ended == 1 && shown == 1)) && break
+    sleep 0.05
+  done
+  if ((ended > 0)) && turned_away; then
+    kill -9 "${pids[@]}" 2>/dev/null || true
+    wait "${pids[@]}" 2>/dev/null || true
+    again=$((again + 1))
+    ((again <= 15)) || fail "the X server turned copies away $again times"
+    round=$((round - 1))
+    continue
+  fi
+  ((ended == 1 && shown == 1)) || fail "$shown windows, $ended copies ended"
+  for pid in "${pids[@]}"; do
+    [[ $pid == "$survivor" ]] && continue
+    status=0
+    wait "$pid" || status=$?
+    ((status == 0)) || fail "the second copy ended with status $status"
+  done
+  window=$(xdotool search --all --onlyvisible --pid "$survivor" --name "^Orlan's Huvenor$" |
+    head -n 1)
+  [[ -n $window ]] || fail "the window shown is not the surviving copy's"
+
+  if ((round % 10 == 0)); then
+    kill -9 "$survivor"
+    wait "$survivor" 2>/dev/null || true
+  else
+    "$xclose" "$window"
+    status=0
+    wait "$survivor" || status=$?
+    ((status == 0)) || fail "the surviving copy ended with status $status"
+  fi
+done
+echo "PASS: $rounds rounds, one window each ($again run again after the X server turned a copy away)"
