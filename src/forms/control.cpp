@@ -64,6 +64,14 @@ void Control::Paint(QPalette::ColorRole role, colour::ColourWord word) {
   widget_->setPalette(palette);
 }
 
+std::int16_t Control::ShiftOf(Qt::KeyboardModifiers modifiers) {
+  std::int16_t shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= 1;
+  if (modifiers & Qt::ControlModifier) shift |= 2;
+  if (modifiers & Qt::AltModifier) shift |= 4;
+  return shift;
+}
+
 MouseEventArgs Control::MouseArgs(const QMouseEvent& event) {
   std::int16_t button = 0;
   switch (event.button()) {
@@ -79,12 +87,8 @@ MouseEventArgs Control::MouseArgs(const QMouseEvent& event) {
     default:
       break;
   }
-  std::int16_t shift = 0;
-  if (event.modifiers() & Qt::ShiftModifier) shift |= 1;
-  if (event.modifiers() & Qt::ControlModifier) shift |= 2;
-  if (event.modifiers() & Qt::AltModifier) shift |= 4;
   const QPointF at = event.position();
-  return {button, shift, static_cast<float>(at.x() * kTwipsPerPixel),
+  return {button, ShiftOf(event.modifiers()), static_cast<float>(at.x() * kTwipsPerPixel),
           static_cast<float>(at.y() * kTwipsPerPixel)};
 }
 

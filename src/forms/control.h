@@ -69,6 +69,8 @@ class Control {
     if (event) event(std::forward<Args>(args)...);
   }
 
+  // The Shift argument of mouse and key events: Shift 1, Ctrl 2, Alt 4.
+  static std::int16_t ShiftOf(Qt::KeyboardModifiers modifiers);
   static MouseEventArgs MouseArgs(const QMouseEvent& event);
 
  private:

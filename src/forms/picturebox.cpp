@@ -50,12 +50,8 @@ class PictureBox::PanelWidget : public QWidget {
   void keyPressEvent(QKeyEvent* event) override {
     const std::int16_t code = KeyCodeOf(event->key());
     if (owner == nullptr || !owner->onKeyDown || code == 0) return QWidget::keyPressEvent(event);
-    std::int16_t shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (event->modifiers() & Qt::AltModifier) shift |= 4;
     event->accept();
-    owner->onKeyDown(code, shift);
+    owner->onKeyDown(code, ShiftOf(event->modifiers()));
   }
   void focusInEvent(QFocusEvent* event) override {
     ShowBorder(true);
