@@ -55,6 +55,10 @@ constexpr auto kBacklogRetry = 5ms;
 // the listening socket readable; watching it again only after a pause keeps
 // the event loop from spinning on it.
 constexpr auto kAcceptPause = 100ms;
+// A copy's socket is named by its process id; should something of the user's
+// sit on that name, the copy takes a numbered variant rather than running
+// where no other copy can find it.
+constexpr int kNameAttempts = 8;
 
 QString DefaultDirectory() {
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -325,7 +329,8 @@ class LocalInstances::Private {
       : owner_(owner), options_(std::move(options)) {}
 
   void Start(const QString& title);
-  void Listen();
+  // 0 once listening, otherwise the error that stopped it.
+  int Listen();
   void Accept();
   void StopListening();
   std::optional<QByteArray> Answer(const QByteArray& question);
@@ -370,39 +375,46 @@ void LocalInstances::Private::Start(const QString& title) {
     QThread::msleep(static_cast<unsigned long>(kLockRetry.count()));
   }
 
-  ownName_ = QString::fromLatin1(kSocketPrefix) + QString::number(::getpid());
-  ownPath_ = QDir(directory_).filePath(ownName_);
-  // Binding fails over an existing file, and a live copy's socket is never
-  // replaced. So the only file cleared here is our own name, and only when
-  // nobody listens on it: it was left by a killed copy that had our process id.
-  if (const std::optional<FileId> left = OwnSocket(ownPath_)) {
-    if (Ask(ownPath_, {}, options_.queryTimeout).contact == Contact::Stale)
-      RemoveSocket(ownPath_, left);
+  int error = 0;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    ownName_ = QString::fromLatin1(kSocketPrefix) + QString::number(::getpid());
+    if (attempt > 0) ownName_ += QLatin1Char('-') + QString::number(attempt);
+    ownPath_ = QDir(directory_).filePath(ownName_);
+    // Binding fails over an existing file, and a live copy's socket is never
+    // replaced. So the only file cleared here is our own name, and only when
+    // nobody listens on it: it was left by a killed copy that had our process id.
+    if (const std::optional<FileId> left = OwnSocket(ownPath_)) {
+      if (Ask(ownPath_, {}, options_.queryTimeout).contact == Contact::Stale)
+        RemoveSocket(ownPath_, left);
+    }
+    error = Listen();
+    if (error != EADDRINUSE) break;
   }
-  Listen();
-}
-
-void LocalInstances::Private::Listen() {
-  const std::optional<sockaddr_un> address = AddressOf(ownPath_);
-  if (!address) return;
-  const auto warn = [this](int error) {
+  // A path too long for a socket was reported where it was found.
+  if (error != 0 && error != ENAMETOOLONG) {
     qWarning("Huvenor: cannot listen on %ls (%s); other copies will not find this one",
              qUtf16Printable(ownPath_), std::strerror(error));
-  };
+  }
+}
+
+int LocalInstances::Private::Listen() {
+  const std::optional<sockaddr_un> address = AddressOf(ownPath_);
+  if (!address) return ENAMETOOLONG;
   Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!socket.Valid()) return warn(errno);
+  if (!socket.Valid()) return errno;
   if (::bind(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
-    return warn(errno);
+    return errno;
   ownSocket_ = OwnSocket(ownPath_);
   if (::listen(socket.Get(), SOMAXCONN) != 0) {
     const int error = errno;
     RemoveSocket(ownPath_, std::exchange(ownSocket_, std::nullopt));
-    return warn(error);
+    return error;
   }
   listener_ = std::move(socket);
   listenNotifier_ = std::make_unique<QSocketNotifier>(listener_.Get(), QSocketNotifier::Read);
   QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, listenNotifier_.get(),
                    [this] { Accept(); });
+  return 0;
 }
 
 void LocalInstances::Private::Accept() {

@@ -176,6 +176,21 @@ TEST_F(LocalInstancesTest, LockWhoseProcessIdWentToAnotherProgramIsTakenOver) {
   other.waitForFinished(kPatience);
 }
 
+TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
+  // Something of the user's sits on the name the copy would listen on.
+  Peer first(Dir(), QStringList{QStringLiteral("--together")});
+  QFile squatter(first.SocketIn(Dir()));
+  ASSERT_TRUE(squatter.open(QIODevice::WriteOnly));
+  squatter.close();
+  first.Tell(QStringLiteral("go"));
+  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+
+  Peer second(Dir());
+  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt) << "a second window";
+  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+  EXPECT_TRUE(QFileInfo(squatter.fileName()).isFile()) << "the file is not ours to remove";
+}
+
 TEST_F(LocalInstancesTest, CopiesStartedTogetherLeaveOne) {
   constexpr int kCopies = 8;
   std::deque<Peer> copies;
