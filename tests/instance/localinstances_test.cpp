@@ -2,7 +2,9 @@
 // other, each test in a directory of its own.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -12,6 +14,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -174,6 +177,23 @@ TEST_F(LocalInstancesTest, LockWhoseProcessIdWentToAnotherProgramIsTakenOver) {
   EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone) << "it waited out the lock";
   other.kill();
   other.waitForFinished(kPatience);
+}
+
+TEST_F(LocalInstancesTest, ClientThatNeverSpeaksDoesNotStopTheRunningCopy) {
+  Peer first(Dir());
+  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+  // Connects to the running copy and then says nothing at all.
+  const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray path = QFile::encodeName(first.SocketIn(Dir()));
+  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+  ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  Peer second(Dir());
+  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+  ::close(silent);
 }
 
 TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
