@@ -56,7 +56,7 @@ struct ShownWindow {
   QTemporaryDir userFolder{ScratchTemplate()};
   forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
   NoOtherCopies finder;
-  window::Main main{app, finder, userFolder.path()};
+  window::Main main{app, finder, userFolder.filePath(QStringLiteral("kelvane.cfg"))};
 };
 
 QString FinalHex(colour::ColourWord word) {

@@ -3,11 +3,11 @@
 #include "window/main.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "instance/localinstances.h"
+#include "palette/palettefile.h"
 
 int main(int argc, char* argv[]) {
   QApplication qt(argc, argv);
@@ -22,8 +22,7 @@ int main(int argc, char* argv[]) {
   app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
   app.onEnd = [&] { instances.Withdraw(); };
 
-  window::Main main(app, instances,
-                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+  window::Main main(app, instances, palette::PerUserPath());
   main.form.Load();
   instances.FinishStartup();
   instances.onActivate = [&] { main.BringToFront(); };

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QIcon>
 #include <QPixmap>
 #include <QToolTip>
@@ -100,11 +99,11 @@ std::unique_ptr<forms::Label> MakeLabel(QWidget* container, const ControlRow& ro
 
 }  // namespace
 
-Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolder)
+Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette)
     : form(Text(kCaption), kClientWidth, kClientHeight),
       app_(app),
       finder_(finder),
-      perUserFolder_(std::move(perUserFolder)) {
+      perUserPalette_(std::move(perUserPalette)) {
   form.widget()->setObjectName(QStringLiteral("main"));
   // From arrays compiled in: an image file would make Qt look through its
   // image plugins at every start.
@@ -260,8 +259,7 @@ void Main::Form_Unload(std::int16_t& /*Cancel*/) {
 }
 
 void Main::LoadPalette() {
-  paletteFile_ = std::make_unique<palette::PaletteFile>(
-      strCFGPATH, QDir(perUserFolder_).filePath(QString::fromLatin1(palette::kFileName)));
+  paletteFile_ = std::make_unique<palette::PaletteFile>(strCFGPATH, perUserPalette_);
   const palette::Loaded loaded = paletteFile_->Load();
   if (!loaded.problem.isEmpty()) app_.MsgBox(loaded.problem);
   // A record the file did not hold whole leaves its control at the design colours.

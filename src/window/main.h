@@ -27,9 +27,9 @@ namespace window {
 
 class Main {
  public:
-  // `perUserFolder` is where the palette goes when the program's own folder
-  // cannot take it.
-  Main(forms::App& app, instance::WindowFinder& finder, QString perUserFolder);
+  // `perUserPalette` is where the palette file goes when the program's folder
+  // cannot take it (palette::PerUserPath()); empty for none.
+  Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette);
   ~Main();
   Main(const Main&) = delete;
   Main& operator=(const Main&) = delete;
@@ -100,7 +100,7 @@ class Main {
 
   forms::App& app_;
   instance::WindowFinder& finder_;
-  QString perUserFolder_;
+  QString perUserPalette_;
   std::unique_ptr<palette::PaletteFile> paletteFile_;
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.

@@ -84,7 +84,7 @@ struct Window {
   QTemporaryDir userFolder;
   forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
   NoOtherCopies finder;
-  window::Main main{app, finder, userFolder.path()};
+  window::Main main{app, finder, userFolder.filePath(QStringLiteral("kelvane.cfg"))};
 };
 
 enum class Step {

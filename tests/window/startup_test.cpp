@@ -106,7 +106,7 @@ TEST_F(StartupTest, UnreadablePaletteIsReportedKeptAndTheSaveGoesElsewhere) {
   EXPECT_EQ(main->lblSTORE[0].BackColor(), 0x00C0C0C0);
   Close();
   EXPECT_TRUE(QFileInfo(PalettePath()).isDir()) << "never written over";
-  EXPECT_EQ(Words(userFolder.filePath(QStringLiteral("kelvane.cfg"))).size(), 25u);
+  EXPECT_EQ(Words(UserPalettePath()).size(), 25u);
 }
 
 TEST_F(StartupTest, PaletteThatCannotBeSavedAnywhereIsReportedAndTheWindowStillCloses) {
@@ -115,7 +115,7 @@ TEST_F(StartupTest, PaletteThatCannotBeSavedAnywhereIsReportedAndTheWindowStillC
   QFile blocker(userFolder.filePath(QStringLiteral("blocked")));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
-  main = std::make_unique<Main>(app, finder, blocker.fileName());
+  main = std::make_unique<Main>(app, finder, blocker.fileName() + QStringLiteral("/kelvane.cfg"));
   main->form.Load();
   main->form.Show();
   messages.clear();

@@ -51,7 +51,7 @@ class WindowTest : public testing::Test {
 
   // Makes the window and raises its Load, as the program's start does.
   void Load() {
-    main = std::make_unique<Main>(app, finder, userFolder.path());
+    main = std::make_unique<Main>(app, finder, UserPalettePath());
     main->form.Load();
   }
 
@@ -61,6 +61,8 @@ class WindowTest : public testing::Test {
   std::array<int, 3> Sliders() const {
     return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
   }
+
+  QString UserPalettePath() const { return userFolder.filePath(QStringLiteral("kelvane.cfg")); }
 
   QString PalettePath() const { return programFolder.filePath(QStringLiteral("kelvane.cfg")); }
 
