@@ -13,7 +13,7 @@ if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
 fi
 
 shot=build/huvenor.png
-xvfb-run -a -s "-screen 0 1024x768x24" scripts/screenshot.sh build/huvenor "$shot"
+scripts/with-xvfb.sh --screen 1024x768x24 scripts/screenshot.sh build/huvenor "$shot"
 echo "No display is set, so Huvenor ran on a virtual X server."
 echo "Screenshot of its window: $(realpath "$shot")"
 echo "On a desktop session, run it with: build/huvenor (or this script again)."

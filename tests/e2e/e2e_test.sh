@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program on a virtual X server, driven by real X input.
-# Usage (under xvfb-run): e2e_test.sh HUVENOR XCLOSE CASE
+# Usage (under scripts/with-xvfb.sh): e2e_test.sh HUVENOR XCLOSE CASE
 #   CASE session:     slider, typed channel, store and recall, close; the
 #                     palette file's bytes
 #   CASE second-copy: a second copy leaves one window and exits 0

@@ -3,7 +3,7 @@
 # virtual X server: what the user is told at start and at close, and that no
 # palette is lost. The words come from message_tap, preloaded into the
 # program; the message boxes themselves are shown and answered with Enter.
-# Usage (under xvfb-run):
+# Usage (under scripts/with-xvfb.sh):
 #   fault_matrix.sh HUVENOR XCLOSE MESSAGE_TAP GOLDEN_PALETTE CASE
 # Root runs the program as nobody, for whom permissions hold. The full-disk
 # cases mount a small tmpfs in a mount namespace of their own; where no such
@@ -21,13 +21,6 @@ if [[ $case == full-disk-* && -z ${FAULT_MATRIX_NAMESPACE:-} ]]; then
   }
   exec unshare "${own_user[@]}" --mount --propagation private "$0" "$@"
 fi
-
-# Another virtual X server that is going away may still hold the display
-# number for a moment; the test starts once its own server answers.
-for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.1
-done
 
 work=$(mktemp -d)
 pid=""
@@ -51,8 +44,8 @@ cp "$huvenor" "$program/huvenor"
 chmod 700 "$work/runtime"
 touch "$messages"
 chmod 666 "$messages"
-# xvfb-run keeps its cookie where only its own user can read it.
-cp "${XAUTHORITY:?run this under xvfb-run}" "$work/xauthority"
+# The server's cookie is kept where only its own user can read it.
+cp "${XAUTHORITY:?run this under scripts/with-xvfb.sh}" "$work/xauthority"
 chmod 644 "$work/xauthority"
 export XAUTHORITY=$work/xauthority
 
