@@ -1,20 +1,19 @@
 #include "instance/localinstances.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -41,11 +40,7 @@ constexpr char kActivated[] = "ok";
 // A question or answer longer than this is not from a copy of ours.
 constexpr qsizetype kMaxLine = 4096;
 
-// A lock whose holder is dead is taken over at once; this age only matters for
-// a holder that is alive but has been starting for far longer than any start-up.
-constexpr auto kStaleLockTime = 30s;
-// QLockFile::tryLock(timeout) naps for up to five seconds between attempts, far
-// longer than a start-up holds the lock; short naps let copies started
+// Short naps between attempts at the start-up lock let copies started
 // together follow each other closely.
 constexpr auto kLockRetry = 20ms;
 // A copy whose queue of connections is full is alive but not accepting; it is
@@ -140,6 +135,24 @@ class Descriptor {
  private:
   int fd_;
 };
+
+// The start-up lock is the kernel's lock on a file that stays in place, so it
+// goes with its holder however that ends: a copy killed at any moment of its
+// start-up leaves nothing that holds the next one back, and no copy has to
+// judge from what a file says whether another is still alive. An invalid
+// descriptor means the lock was not had in time, or cannot be had here.
+Descriptor TakeStartupLock(const QString& path, std::chrono::milliseconds timeout) {
+  Descriptor file(
+      ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!file.Valid()) return Descriptor();
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return Descriptor();
+    if (Clock::now() >= deadline) return Descriptor();
+    std::this_thread::sleep_for(kLockRetry);
+  }
+  return file;
+}
 
 enum class Contact {
   Answered,  // connected, and answered if asked
@@ -344,7 +357,8 @@ class LocalInstances::Private {
   QString ownName_;
   QString ownPath_;
   QByteArray title_;
-  std::unique_ptr<QLockFile> lock_;
+  // Held from Start until FinishStartup.
+  Descriptor startupLock_;
   // Parent of the open connections, which go with it.
   QObject connections_;
   Descriptor listener_;
@@ -364,16 +378,10 @@ void LocalInstances::Private::Start(const QString& title) {
     return;
   }
 
-  lock_ =
-      std::make_unique<QLockFile>(directory_ + QLatin1Char('/') + QString::fromLatin1(kLockName));
-  lock_->setStaleLockTime(kStaleLockTime);
-  const QDeadlineTimer deadline(options_.lockTimeout);
   // Past the deadline the copy goes on unserialised, as though the holder were
   // still starting: it still searches, so two copies rarely both stay.
-  while (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError &&
-         !deadline.hasExpired()) {
-    QThread::msleep(static_cast<unsigned long>(kLockRetry.count()));
-  }
+  startupLock_ = TakeStartupLock(directory_ + QLatin1Char('/') + QString::fromLatin1(kLockName),
+                                 options_.lockTimeout);
 
   int error = 0;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -503,7 +511,7 @@ void LocalInstances::Publish(const QString& title) {
 }
 
 void LocalInstances::FinishStartup() {
-  if (d_->lock_) d_->lock_->unlock();
+  d_->startupLock_.Reset();
 }
 
 void LocalInstances::Withdraw() {
@@ -514,7 +522,7 @@ void LocalInstances::Withdraw() {
 }
 
 bool LocalInstances::HoldsStartupLock() const {
-  return d_->lock_ && d_->lock_->isLocked();
+  return d_->startupLock_.Valid();
 }
 
 std::optional<WindowFinder::Window> LocalInstances::FindWindow(const QString& title) {
