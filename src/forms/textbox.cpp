@@ -42,10 +42,27 @@ char16_t TypedCharacter(const QKeyEvent& event) {
 
 }  // namespace
 
-class TextBox::LineWidget : public QLineEdit {
+// Either kind of editor tells its box when it gains or loses the focus.
+template <class Editor>
+class TextBox::FocusReporting : public Editor {
  public:
-  explicit LineWidget(QWidget* parent) : QLineEdit(parent) {}
+  explicit FocusReporting(QWidget* parent) : Editor(parent) {}
   TextBox* owner = nullptr;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    Editor::focusInEvent(event);
+    if (owner) owner->RaiseFocus(true, event->reason());
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    Editor::focusOutEvent(event);
+    if (owner) owner->RaiseFocus(false, event->reason());
+  }
+};
+
+class TextBox::LineWidget : public FocusReporting<QLineEdit> {
+ public:
+  using FocusReporting::FocusReporting;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -68,30 +85,6 @@ class TextBox::LineWidget : public QLineEdit {
       menu->addAction(caption, menu, command);
     }
     menu->popup(event->globalPos());
-  }
-  void focusInEvent(QFocusEvent* event) override {
-    QLineEdit::focusInEvent(event);
-    if (owner) owner->RaiseFocus(true, event->reason());
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    QLineEdit::focusOutEvent(event);
-    if (owner) owner->RaiseFocus(false, event->reason());
-  }
-};
-
-class TextBox::MemoWidget : public QPlainTextEdit {
- public:
-  explicit MemoWidget(QWidget* parent) : QPlainTextEdit(parent) {}
-  TextBox* owner = nullptr;
-
- protected:
-  void focusInEvent(QFocusEvent* event) override {
-    QPlainTextEdit::focusInEvent(event);
-    if (owner) owner->RaiseFocus(true, event->reason());
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    QPlainTextEdit::focusOutEvent(event);
-    if (owner) owner->RaiseFocus(false, event->reason());
   }
 };
 

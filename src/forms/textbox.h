@@ -53,10 +53,13 @@ class TextBox : public Control {
   std::function<void(std::int16_t& keyAscii)> onKeyPress;
 
  private:
+  template <class Editor>
+  class FocusReporting;
   class LineWidget;
-  class MemoWidget;
+  using MemoWidget = FocusReporting<QPlainTextEdit>;
+  template <class Editor>
+  friend class FocusReporting;
   friend class LineWidget;
-  friend class MemoWidget;
 
   static QWidget* MakeEditor(QWidget* container, const TextBoxStyle& style);
 
