@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds Huvenor and runs every test: once in the normal build, then again
 # in a build with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# channel editing fuzzer for a bounded time (where clang's libFuzzer is
-# present).
+# fuzz targets for a bounded time each (where clang's libFuzzer is present).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
-# A fault of the palette's place, run on the real program under a virtual X
-# server: a file it cannot read (told at start), a folder it cannot write
-# and a full disk (told at close). Checks what the user is told and that no
-# palette is lost; every other fault of the file is covered by the palette's
-# own tests. The words come from message_tap, preloaded into the
+# One case of the palette's fault matrix, run on the real program under a
+# virtual X server: what the user is told at start and at close, and that no
+# palette is lost. The words come from message_tap, preloaded into the
 # program; the message boxes themselves are shown and answered with Enter.
 # Usage (under scripts/with-xvfb.sh):
 #   fault_matrix.sh HUVENOR XCLOSE MESSAGE_TAP GOLDEN_PALETTE CASE
 # Root runs the program as nobody, for whom permissions hold. The full-disk
-# case mounts a small tmpfs in a mount namespace of its own; where no such
+# cases mount a small tmpfs in a mount namespace of their own; where no such
 # namespace can be had the case is skipped (status 77).
 set -euo pipefail
 huvenor=$1 xclose=$2 tap=$3 golden=$4 case=$5
 
-if [[ $case == full-disk-first-run && -z ${FAULT_MATRIX_NAMESPACE:-} ]]; then
+if [[ $case == full-disk-* && -z ${FAULT_MATRIX_NAMESPACE:-} ]]; then
   export FAULT_MATRIX_NAMESPACE=1
   own_user=()
   [[ $(id -u) -eq 0 ]] || own_user=(--user --map-root-user)
@@ -174,6 +172,16 @@ case $case in
     cmp -s "$beside" "$golden" || fail "the unreadable palette was written over"
     expect_size "$per_user" 200
     ;;
+  folder-at-palette-path)
+    mkdir "$beside"
+    give_away "$beside"
+    start
+    expect_told "$beside could not be read (Is a directory)"
+    expect_window
+    close_window
+    [[ -d $beside ]] || fail "the folder is gone"
+    expect_size "$per_user" 200
+    ;;
   read-only-program-folder)
     cp "$golden" "$beside"
     give_away "$beside"
@@ -186,6 +194,16 @@ case $case in
     cmp -s "$beside" "$golden" || fail "the read-only palette changed"
     expect_swatches_of_golden "$per_user"
     ;;
+  full-disk-with-a-palette)
+    cp "$golden" "$beside"
+    fill_disk
+    start
+    expect_window
+    close_window
+    expect_swatches_of_golden "$beside"
+    expect_only "$program" "huvenor kelvane.cfg "
+    [[ ! -e $per_user ]] || fail "a per-user file appeared"
+    ;;
   full-disk-first-run)
     fill_disk
     start
@@ -194,6 +212,43 @@ case $case in
       "$per_user (No space left on device)"
     expect_only "$program" "huvenor "
     [[ ! -e $per_user ]] || fail "a per-user file appeared"
+    ;;
+  replaced-while-running)
+    cp "$golden" "$beside"
+    give_away "$beside"
+    start
+    expect_window
+    # Another palette put in place as a restore or a synchronisation would.
+    perl -0777 -pe '$_ = ~$_' "$golden" >"$beside.new"
+    give_away "$beside.new"
+    mv "$beside.new" "$beside"
+    cp "$beside" "$work/theirs"
+    close_window "$beside was changed by another program while Huvenor ran" \
+      "kept as $program/kelvane-replaced.cfg"
+    cmp -s "$program/kelvane-replaced.cfg" "$work/theirs" || fail "their palette was not kept"
+    expect_swatches_of_golden "$beside"
+    ;;
+  zero-length-file)
+    : >"$beside"
+    give_away "$beside"
+    start
+    expect_window
+    close_window
+    expect_size "$beside" 200
+    [[ $(od -An -tx1 -N 8 "$beside" | tr -d ' \n') == 00000000c0c0c000 ]] ||
+      fail "the first swatch is not at its design colours"
+    ;;
+  one-mib-file)
+    cp "$golden" "$beside"
+    head -c $((1024 * 1024 - 200)) /dev/urandom >"$work/tail"
+    cat "$work/tail" >>"$beside"
+    give_away "$beside"
+    start
+    expect_window
+    close_window
+    expect_size "$beside" $((1024 * 1024))
+    expect_swatches_of_golden "$beside"
+    cmp -s -i 200:0 "$beside" "$work/tail" || fail "the bytes past the records changed"
     ;;
   *)
     fail "unknown case"

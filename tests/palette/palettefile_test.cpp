@@ -223,8 +223,7 @@ TEST(PaletteFile, SavesGoldenBytesAndNextStartLoadsThem) {
 // black; the save writes all 25 records and keeps whatever lies past them.
 void ExpectRecordsWrittenInPlace(const QString& beside, const QString& perUser) {
   const QByteArray old = Flipped(GoldenBytes()) + QByteArrayLiteral("not the palette's");
-  for (const qsizetype size :
-       {qsizetype{0}, qsizetype{13}, qsizetype{100}, qsizetype{kFileSize}, old.size()}) {
+  for (const qsizetype size : {qsizetype{13}, qsizetype{100}, qsizetype{kFileSize}, old.size()}) {
     SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes");
     const QByteArray before = old.left(size);
     ASSERT_TRUE(WriteFile(beside, before));
