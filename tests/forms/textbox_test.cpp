@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -107,6 +108,38 @@ TEST_F(TextBoxTest, ShortcutsAndNavigationKeysAreNotTypedCharacters) {
   QTest::keyClick(box.widget(), Qt::Key_Delete);
   EXPECT_EQ(box.Text(), QStringLiteral("FF")) << "Delete must still delete";
   EXPECT_EQ(seen, 0);
+}
+
+// The keys a box keeps from the window's shortcuts are decided ahead of
+// QLineEdit; they must be exactly the ones a QLineEdit would keep.
+TEST(TextBoxShortcutTest, KeepsTheKeysALineEditKeepsFromShortcuts) {
+  const auto keptFromShortcuts = [](QWidget* editor, int key, Qt::KeyboardModifiers modifiers) {
+    const bool types =
+        key < Qt::Key_Escape && !(modifiers & (Qt::ControlModifier | Qt::AltModifier));
+    QKeyEvent event(QEvent::ShortcutOverride, key, modifiers,
+                    types ? QString(QChar(key)) : QString());
+    event.ignore();
+    QApplication::sendEvent(editor, &event);
+    return event.isAccepted();
+  };
+  for (const Editing editing : {Editing::Editable, Editing::Locked}) {
+    QWidget window;
+    TextBox box{&window, {0, 0, 1500, 330}, {Lines::Single, editing}};
+    QLineEdit plain;
+    plain.setReadOnly(editing == Editing::Locked);
+    for (const int key : {Qt::Key_8, Qt::Key_A, Qt::Key_V, Qt::Key_Space, Qt::Key_Escape,
+                          Qt::Key_Delete, Qt::Key_Left, Qt::Key_F1}) {
+      for (const Qt::KeyboardModifiers modifiers :
+           {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+            Qt::KeyboardModifiers(Qt::KeypadModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+            Qt::KeyboardModifiers(Qt::AltModifier)}) {
+        EXPECT_EQ(keptFromShortcuts(box.widget(), key, modifiers),
+                  keptFromShortcuts(&plain, key, modifiers))
+            << "key " << std::hex << key << " modifiers " << modifiers.toInt()
+            << (editing == Editing::Locked ? " locked" : " editable");
+      }
+    }
+  }
 }
 
 TEST_F(TextBoxTest, FocusEventsFollowTabButNotPopups) {
