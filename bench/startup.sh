@@ -44,7 +44,8 @@ for word in $(seq 0 49); do
   printf "\\x$(printf %02x $((value >> 16)))\\x00"
 done >"$work/huvenor/kelvane.cfg"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: as on a desktop, the server is not rebuilt between programs.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do
   [[ -s $work/display ]] && break
