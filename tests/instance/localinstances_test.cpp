@@ -15,7 +15,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <optional>
 
@@ -48,7 +47,6 @@ class Peer {
     process_.waitForFinished(kPatience);
   }
 
-  qint64 Pid() const { return pid_; }
   QString SocketIn(const QString& directory) const {
     return directory + QStringLiteral("/copy-%1").arg(pid_);
   }
@@ -110,49 +108,6 @@ class LocalInstancesTest : public testing::Test {
   QTemporaryDir dir_;
 };
 
-TEST_F(LocalInstancesTest, SecondCopyActivatesTheFirstAndEnds) {
-  Peer first(Dir());
-  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
-
-  Peer second(Dir());
-  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt);
-  EXPECT_TRUE(second.EndedCleanly());
-  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
-  // It withdrew on the way out, so nothing of it is left for the next search.
-  EXPECT_FALSE(QFileInfo::exists(second.SocketIn(Dir())));
-
-  // The first copy still answers after being asked once.
-  Peer third(Dir());
-  EXPECT_EQ(third.WaitFor(QStringLiteral("started")), std::nullopt);
-  EXPECT_TRUE(third.EndedCleanly());
-  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
-}
-
-// Whether the killed copy was still holding the start-up lock.
-class KilledCopyTest : public LocalInstancesTest, public testing::WithParamInterface<bool> {};
-
-TEST_P(KilledCopyTest, LeavesNothingThatStopsTheNextStart) {
-  const QStringList options = GetParam() ? QStringList{QStringLiteral("--hold")} : QStringList{};
-  Peer killed(Dir(), options);
-  ASSERT_TRUE(killed.WaitFor(QStringLiteral("started")));
-  killed.Kill();
-  ASSERT_TRUE(QFileInfo::exists(killed.SocketIn(Dir())));
-
-  Peer next(Dir());
-  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone);
-  EXPECT_FALSE(QFileInfo::exists(killed.SocketIn(Dir())));
-
-  // And the copy that started instead is the one found from then on.
-  Peer later(Dir());
-  EXPECT_EQ(later.WaitFor(QStringLiteral("started")), std::nullopt);
-  EXPECT_EQ(next.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
-}
-
-INSTANTIATE_TEST_SUITE_P(LockHeld, KilledCopyTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                           return std::string(info.param ? "DuringStartup" : "AfterStartup");
-                         });
-
 // Whatever a lock file says, only a living holder may keep copies waiting: a
 // copy killed between making the file and filling it leaves it empty, and a
 // process id written in it may since have gone to another program.
@@ -207,31 +162,6 @@ TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
   EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt) << "a second window";
   EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
   EXPECT_TRUE(QFileInfo(squatter.fileName()).isFile()) << "the file is not ours to remove";
-}
-
-TEST_F(LocalInstancesTest, CopiesStartedTogetherLeaveOne) {
-  constexpr int kCopies = 8;
-  std::deque<Peer> copies;
-  for (int i = 0; i < kCopies; ++i)
-    copies.emplace_back(Dir(), QStringList{QStringLiteral("--together")});
-  for (Peer& copy : copies) copy.Tell(QStringLiteral("go"));
-
-  Peer* survivor = nullptr;
-  for (Peer& copy : copies) {
-    const std::optional<QString> started = copy.WaitFor(QStringLiteral("started"));
-    if (!started) {
-      EXPECT_TRUE(copy.EndedCleanly()) << "copy " << copy.Pid();
-      continue;
-    }
-    EXPECT_EQ(survivor, nullptr) << "copies " << survivor->Pid() << " and " << copy.Pid()
-                                 << " both stayed";
-    EXPECT_EQ(*started, kStartedAlone);
-    survivor = &copy;
-  }
-  ASSERT_NE(survivor, nullptr);
-  // Every other copy brought the survivor forward before it ended.
-  for (int i = 1; i < kCopies; ++i)
-    ASSERT_EQ(survivor->WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
 }
 
 // Something in or around the directory that looks like a copy of ours but is
@@ -319,30 +249,6 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  QStringLiteral("started prev=0 lock=0 title=Huvenor")}),
     [](const testing::TestParamInfo<Intruder>& info) { return std::string(info.param.name); });
-
-TEST_F(LocalInstancesTest, SearchSeesTheCurrentTitles) {
-  Peer first(Dir());
-  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
-  first.Tell(QStringLiteral("title Elsewhere"));
-  ASSERT_TRUE(first.WaitFor(QStringLiteral("title Elsewhere")));
-
-  // Nobody bears the product name, so both stay, bearing the decoy title together.
-  const QString stayed = QStringLiteral("started prev=1 lock=1 title=unwanted instance");
-  Peer second(Dir());
-  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), stayed);
-  Peer third(Dir());
-  EXPECT_EQ(third.WaitFor(QStringLiteral("started")), stayed);
-
-  first.Tell(QStringLiteral("title Huvenor"));
-  ASSERT_TRUE(first.WaitFor(QStringLiteral("title Huvenor")));
-  Peer fourth(Dir());
-  EXPECT_EQ(fourth.WaitFor(QStringLiteral("started")), std::nullopt);
-  EXPECT_TRUE(fourth.EndedCleanly());
-
-  EXPECT_TRUE(first.Finish().contains(QStringLiteral("activated")));
-  EXPECT_FALSE(second.Finish().contains(QStringLiteral("activated")));
-  EXPECT_FALSE(third.Finish().contains(QStringLiteral("activated")));
-}
 
 TEST_F(LocalInstancesTest, HungCopyDoesNotHangTheNext) {
   Peer hung(Dir());
