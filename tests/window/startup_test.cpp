@@ -1,6 +1,5 @@
 // Start-up and shutdown: the guard, the palette file, the fixed texts, and
 // the version label's notice.
-#include <QDir>
 #include <QFile>
 #include <QtEndian>
 
@@ -96,34 +95,6 @@ TEST_F(StartupTest, ReportedCopyThatCannotBeFoundLetsThisOneStart) {
   EXPECT_EQ(finder.activations, 0);
   EXPECT_EQ(app.Title(), QStringLiteral("unwanted instance"));
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample);
-}
-
-TEST_F(StartupTest, UnreadablePaletteIsReportedKeptAndTheSaveGoesElsewhere) {
-  ASSERT_TRUE(QDir(programFolder.path()).mkdir(QStringLiteral("kelvane.cfg")));
-  Start();
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].contains(PalettePath())) << messages[0].toStdString();
-  EXPECT_EQ(main->lblSTORE[0].BackColor(), 0x00C0C0C0);
-  Close();
-  EXPECT_TRUE(QFileInfo(PalettePath()).isDir()) << "never written over";
-  EXPECT_EQ(Words(UserPalettePath()).size(), 25u);
-}
-
-TEST_F(StartupTest, PaletteThatCannotBeSavedAnywhereIsReportedAndTheWindowStillCloses) {
-  ASSERT_TRUE(QDir(programFolder.path()).mkdir(QStringLiteral("kelvane.cfg")));
-  // A file where the per-user folder should be: no folder can be made there.
-  QFile blocker(userFolder.filePath(QStringLiteral("blocked")));
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  main = std::make_unique<Main>(app, finder, blocker.fileName() + QStringLiteral("/kelvane.cfg"));
-  main->form.Load();
-  main->form.Show();
-  messages.clear();
-  Close();
-  EXPECT_FALSE(main->form.widget()->isVisible());
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].contains(PalettePath()));
-  EXPECT_TRUE(messages[0].contains(blocker.fileName()));
 }
 
 }  // namespace
