@@ -38,78 +38,6 @@ TEST_F(TextBoxTest, ChangeIsRaisedInsideAnAssignmentOnlyWhenTheTextDiffers) {
   EXPECT_EQ(changes.size(), 1u) << "assigning the same text must raise nothing";
 }
 
-TEST_F(TextBoxTest, ChangeFollowsEveryUserEdit) {
-  QTest::keyClicks(box.widget(), QStringLiteral("ab"));
-  QTest::keyClick(box.widget(), Qt::Key_Backspace);
-  EXPECT_EQ(changes,
-            (std::vector<QString>{QStringLiteral("a"), QStringLiteral("ab"), QStringLiteral("a")}));
-}
-
-TEST_F(TextBoxTest, AnAssignmentInsideChangeTakesEffect) {
-  // The channel boxes rewrite their own text from inside their Change.
-  box.onChange = [this] {
-    changes.push_back(box.Text());
-    if (box.Text() == QStringLiteral("a")) box.SetText(QStringLiteral("A"));
-  };
-  QTest::keyClick(box.widget(), Qt::Key_A);
-  EXPECT_EQ(box.Text(), QStringLiteral("A"));
-  EXPECT_EQ(changes, (std::vector<QString>{QStringLiteral("a"), QStringLiteral("A")}));
-}
-
-TEST_F(TextBoxTest, SelTextReplacesTheSelectionLeavesTheCaretAfterItAndRaisesChange) {
-  box.SetText(QStringLiteral("1234"));
-  box.SetSelStart(1);
-  box.SetSelLength(2);
-  ASSERT_EQ(box.SelStart(), 1);
-  ASSERT_EQ(box.SelLength(), 2);
-  changes.clear();
-  box.SetSelText(QStringLiteral("x"));
-  EXPECT_EQ(box.Text(), QStringLiteral("1x4"));
-  EXPECT_EQ(box.SelStart(), 2);
-  EXPECT_EQ(box.SelLength(), 0);
-  EXPECT_EQ(changes, std::vector<QString>{QStringLiteral("1x4")});
-}
-
-TEST_F(TextBoxTest, SelStartPutsTheCaretWithoutASelection) {
-  box.SetText(QStringLiteral("FF"));
-  box.SetSelStart(0);
-  box.SetSelLength(2);
-  box.SetSelStart(2);
-  EXPECT_EQ(box.SelStart(), 2);
-  EXPECT_EQ(box.SelLength(), 0);
-}
-
-TEST_F(TextBoxTest, KeyPressSeesTypedCharactersAndZeroSwallowsThem) {
-  std::vector<std::int16_t> seen;
-  box.onKeyPress = [&](std::int16_t& keyAscii) {
-    seen.push_back(keyAscii);
-    if (keyAscii == 'x') keyAscii = 0;
-  };
-  QTest::keyClicks(box.widget(), QStringLiteral("axb"));
-  QTest::keyClick(box.widget(), Qt::Key_Backspace);
-  QTest::keyClick(box.widget(), Qt::Key_Return);
-  EXPECT_EQ(box.Text(), QStringLiteral("a"));
-  EXPECT_EQ(seen, (std::vector<std::int16_t>{'a', 'x', 'b', 8, 13}));
-}
-
-TEST_F(TextBoxTest, ShortcutsAndNavigationKeysAreNotTypedCharacters) {
-  int seen = 0;
-  box.onKeyPress = [&](std::int16_t& keyAscii) {
-    ++seen;
-    keyAscii = 0;
-  };
-  box.SetText(QStringLiteral("12"));
-  QApplication::clipboard()->setText(QStringLiteral("FFF"));
-  box.SetSelStart(0);
-  box.SetSelLength(2);
-  QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(box.Text(), QStringLiteral("FFF")) << "Ctrl+V must still paste";
-  QTest::keyClick(box.widget(), Qt::Key_Home);
-  QTest::keyClick(box.widget(), Qt::Key_Delete);
-  EXPECT_EQ(box.Text(), QStringLiteral("FF")) << "Delete must still delete";
-  EXPECT_EQ(seen, 0);
-}
-
 // The keys a box keeps from the window's shortcuts are decided ahead of
 // QLineEdit; they must be exactly the ones a QLineEdit would keep.
 TEST(TextBoxShortcutTest, KeepsTheKeysALineEditKeepsFromShortcuts) {
@@ -167,21 +95,6 @@ TEST_F(TextBoxTest, ColourWordsComeBackAsAssignedAndReferencesDrawAsTheSystemCol
   EXPECT_EQ(box.ForeColor(), kSystemWindowText);
   EXPECT_EQ(box.widget()->palette().color(QPalette::Base), standard.color(QPalette::Base));
   EXPECT_EQ(box.widget()->palette().color(QPalette::Text), standard.color(QPalette::Text));
-}
-
-TEST(MultiLineTextBox, KeepsTheAssignedTextAndShowsItsLineBreaks) {
-  QWidget window;
-  TextBox memo(&window, {0, 0, 2175, 1095}, {Lines::Multi, Editing::Locked, Qt::AlignHCenter});
-  int changes = 0;
-  memo.onChange = [&] { ++changes; };
-  const QString text = QStringLiteral("\r\nThis is an\r\nExample.");
-  memo.SetText(text);
-  memo.SetText(text);
-  EXPECT_EQ(memo.Text(), text);
-  EXPECT_EQ(changes, 1);
-  const auto* editor = static_cast<QPlainTextEdit*>(memo.widget());
-  EXPECT_EQ(editor->document()->blockCount(), 3);
-  EXPECT_TRUE(editor->isReadOnly());
 }
 
 }  // namespace

@@ -39,13 +39,6 @@ TEST_F(VScrollBarTest, StartsAtMinAndAssignmentsRaiseChangeOnlyForANewValue) {
   EXPECT_TRUE(scrolls.empty());
 }
 
-TEST_F(VScrollBarTest, OutOfRangeAssignmentsAreClamped) {
-  bar.SetValue(-3);
-  EXPECT_EQ(bar.Value(), 0);
-  bar.SetValue(300);
-  EXPECT_EQ(bar.Value(), 255);
-}
-
 struct ClickCase {
   const char* name;
   std::int16_t start;
