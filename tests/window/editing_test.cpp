@@ -90,16 +90,6 @@ TEST_F(EditingTest, TextGivingTheCurrentValueStaysAsTyped) {
   EXPECT_EQ(main->vsbCOLOR[2].Value(), 255);
 }
 
-TEST_F(EditingTest, DeletingTheLastDigitSetsZero) {
-  main->vsbCOLOR[1].SetValue(10);
-  auto* green = Find<QLineEdit>("txtHEXCOLOR(1)");
-  green->setFocus();
-  green->end(false);
-  QTest::keyClick(green, Qt::Key_Backspace);
-  EXPECT_EQ(main->vsbCOLOR[1].Value(), 0);
-  EXPECT_EQ(green->text(), QStringLiteral("0"));
-}
-
 TEST_F(EditingTest, PastedValuesBeyondAChannelAreClamped) {
   Paste("txtHEXCOLOR(0)", QStringLiteral("FFF"));
   EXPECT_EQ(main->vsbCOLOR[0].Value(), 255);

@@ -81,15 +81,6 @@ TEST_F(KeysTest, EachKeyDoesWhatItsRowSays) {
   }
 }
 
-TEST_F(KeysTest, CaseOfTheTypedDigitIsKeptUntilTheValueChanges) {
-  Prepare(15, QStringLiteral("F"), false);
-  QTest::keyClicks(blue, QStringLiteral("f"));
-  EXPECT_EQ(blue->text(), QStringLiteral("FF"));
-  EXPECT_EQ(main->vsbCOLOR[2].Value(), 255);
-  QTest::keyClicks(blue, QStringLiteral("0"));
-  EXPECT_EQ(blue->text(), QStringLiteral("FF")) << "a third digit is refused";
-}
-
 TEST_F(KeysTest, BackspaceOverASelectionPassesThroughTheBackspaceCharacter) {
   Prepare(0, QStringLiteral("00"), true);
   QSignalSpy changes(blue, &QLineEdit::textChanged);

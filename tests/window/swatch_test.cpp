@@ -74,20 +74,6 @@ TEST_F(SwatchTest, RecalledReferenceBecomesAPlainWordOnceASliderMoves) {
   EXPECT_EQ(main->txtFINALHEX[0].Text(), QStringLiteral("080000"));
 }
 
-TEST_F(SwatchTest, MarkerFramesThePressedSwatch) {
-  Press(23, Qt::LeftButton);
-  EXPECT_EQ(main->shpSTOREMARK->Left(), 1830 - 45);
-  EXPECT_EQ(main->shpSTOREMARK->Top(), 840 - 45);
-  EXPECT_EQ(Find("shpSTOREMARK")->geometry(), QRect(119, 53, 28, 22))
-      << "clipped by the panel's right and bottom edges (146 by 74 inside)";
-}
-
-}  // namespace
-}  // namespace window
-
-namespace window {
-namespace {
-
 TEST_F(SwatchTest, KeyboardMovesTheMarkerRecallsAndStores) {
   QWidget* palette = Find("Picture1");
   palette->setFocus(Qt::TabFocusReason);
@@ -121,13 +107,15 @@ TEST_F(SwatchTest, EveryControlHasAnAccessibleName) {
   EXPECT_EQ(Find("txtFINALHEX(0)")->accessibleName(), QStringLiteral("Text colour hex"));
 }
 
-TEST_F(SwatchTest, SwatchDescriptionFollowsItsColours) {
+TEST_F(SwatchTest, SwatchDescriptionAndTooltipFollowItsColours) {
   QWidget* swatch = Find("lblSTORE(7)");
   EXPECT_EQ(swatch->accessibleName(), QStringLiteral("Swatch 8"));
   EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text FFFFFF on background FF0000"));
   main->vsbCOLOR[2].SetValue(0xC0);
   QTest::mouseClick(swatch, Qt::RightButton);
   EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text 080000 on background 0500C0"));
+  EXPECT_TRUE(swatch->toolTip().startsWith(QStringLiteral("Text 080000 on background 0500C0\n")));
+  EXPECT_TRUE(swatch->toolTip().contains(QStringLiteral("\nContrast ")));
   EXPECT_TRUE(Find("Picture1")->accessibleDescription().contains(QStringLiteral("0500C0")));
 }
 

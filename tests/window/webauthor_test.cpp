@@ -74,17 +74,6 @@ TEST_F(WebAuthorTest, PreviewContrastFollowsRecallsAndSliders) {
       Find("txtEXAMPLE")->accessibleDescription().startsWith(QStringLiteral("Contrast 4.54:1;")));
 }
 
-TEST_F(WebAuthorTest, SwatchTooltipFollowsAStore) {
-  QWidget* swatch = Find("lblSTORE(12)");
-  EXPECT_TRUE(swatch->toolTip().startsWith(QStringLiteral("Text FFFFFF on background 000000")));
-  Recall(18);
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  SetTarget(0x77, 0x77, 0x77);
-  QTest::mouseClick(swatch, Qt::RightButton);
-  EXPECT_TRUE(swatch->toolTip().startsWith(QStringLiteral("Text 777777 on background FFFFFF\n")));
-  EXPECT_TRUE(swatch->toolTip().contains(QStringLiteral("Contrast 4.48:1")));
-}
-
 TEST_F(WebAuthorTest, FinalHexMenusCopyEachFormat) {
   Recall(1);  // white on 128, 64, 0
   ChooseFromMenu("txtFINALHEX(1)", QStringLiteral("Copy #RRGGBB"));
