@@ -108,7 +108,11 @@ std::string ContrastSummary(double ratio) {
 }
 
 std::string CssHex(ColourWord word) {
-  return "#" + FinalHex(word);
+  // Appending rather than `"#" + FinalHex(word)`: GCC 12 at -O3 warns falsely
+  // (-Wrestrict) inside libstdc++ on the concatenation.
+  std::string hex = "#";
+  hex += FinalHex(word);
+  return hex;
 }
 
 std::string CssRgb(ColourWord word) {
