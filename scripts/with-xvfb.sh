@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs COMMAND on a virtual X server of its own, with DISPLAY and XAUTHORITY
-# set, and ends with COMMAND's status.
+# Runs COMMAND on a virtual X server of its own, with DISPLAY, XAUTHORITY and
+# Qt's platform (xcb) set, and ends with COMMAND's status.
 # Usage: with-xvfb.sh [--screen WxHxDEPTH] COMMAND [ARGS...]
 #
 # Why not xvfb-run: its server resets whenever its last client disconnects,
@@ -60,6 +60,9 @@ if [[ -z $display ]]; then
 fi
 xauth -q -f "$work/xauthority" add ":$display" . "$cookie"
 
+# Whatever platform the caller's shell names (offscreen, wayland), what runs
+# here runs on this server.
 status=0
-DISPLAY=:$display XAUTHORITY=$work/xauthority "$@" || status=$?
+env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb DISPLAY=:$display XAUTHORITY=$work/xauthority "$@" ||
+  status=$?
 exit "$status"
