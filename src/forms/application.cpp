@@ -1,7 +1,6 @@
 #include "forms/application.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -29,7 +28,7 @@ void App::End() {
 
 void App::MsgBox(const QString& text) {
   if (msgBoxHandler) return msgBoxHandler(text);
-  QMessageBox::warning(QApplication::activeWindow(), title_, text);
+  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
 }  // namespace forms

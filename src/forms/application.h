@@ -1,5 +1,6 @@
 // The application object: the program's folder, its title, whether another
-// copy is running, ending the program and telling the user something.
+// copy is running, ending the program and telling the user something. It
+// needs Qt Core only, so the palette and a windowless copy can use it.
 //
 // How the title is made visible to other copies and how another copy is
 // detected belong to the single-instance guard; this object only holds the
@@ -30,7 +31,9 @@ class App {
   // first, so the copy can withdraw from what other copies see.
   [[noreturn]] void End();
 
-  // Shows `text` to the user and waits until it is acknowledged.
+  // Shows `text` to the user through the handler, which the window sets to a
+  // message box that waits until it is acknowledged; without one (a copy with
+  // no window) the text goes to standard error.
   void MsgBox(const QString& text);
 
   std::function<void(const QString& title)> onTitleChanged;
