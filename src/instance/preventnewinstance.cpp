@@ -2,15 +2,15 @@
 
 namespace instance {
 
-void CheckPrevInstance(forms::App& app, WindowFinder& finder) {
-  const QString title = app.Title();
+void CheckPrevInstance(GuardedProgram& program, WindowFinder& finder) {
+  const QString title = program.Title();
   // Taking the decoy title first keeps this copy out of its own search, and lets
   // any copy that starts next see that this one is no longer the product.
-  app.SetTitle(QString::fromLatin1(kDecoyTitle));
+  program.SetTitle(QString::fromLatin1(kDecoyTitle));
   const std::optional<WindowFinder::Window> window = finder.FindWindow(title);
   if (!window) return;
   finder.ActivateWindow(*window);
-  app.End();
+  program.End();
 }
 
 }  // namespace instance

@@ -6,13 +6,23 @@
 #include <any>
 #include <optional>
 
-#include "forms/application.h"
-
 namespace instance {
 
 // The title a copy takes on so that a search by the product name cannot find
 // the copy that is doing the searching.
 inline constexpr char kDecoyTitle[] = "unwanted instance";
+
+// What the guard needs of the program it guards: the title other copies find
+// it by, and ending it at once.
+class GuardedProgram {
+ public:
+  virtual ~GuardedProgram() = default;
+
+  virtual QString Title() const = 0;
+  virtual void SetTitle(const QString& title) = 0;
+  // Ends the program without unloading its window or saving anything.
+  [[noreturn]] virtual void End() = 0;
+};
 
 // What the guard needs of the platform: the running copies, each known by its
 // current application title.
@@ -30,8 +40,8 @@ class WindowFinder {
 };
 
 // Returns when no running copy bears this copy's title; otherwise activates
-// that copy and ends this one through `app`. Either way this copy's title is
-// the decoy title afterwards.
-void CheckPrevInstance(forms::App& app, WindowFinder& finder);
+// that copy and ends this one through `program`. Either way this copy's
+// title is the decoy title afterwards.
+void CheckPrevInstance(GuardedProgram& program, WindowFinder& finder);
 
 }  // namespace instance

@@ -16,8 +16,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
-#include "forms/application.h"
 #include "instance/localinstances.h"
 #include "instance/preventnewinstance.h"
 
@@ -28,6 +28,27 @@ void Say(const QString& line) {
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }
+
+// The program as the guard sees it, publishing its title where other copies
+// look for it.
+class Peer final : public instance::GuardedProgram {
+ public:
+  explicit Peer(instance::LocalInstances& instances) : instances_(instances) {}
+  QString Title() const override { return title_; }
+  void SetTitle(const QString& title) override {
+    title_ = title;
+    instances_.Publish(title);
+  }
+  [[noreturn]] void End() override {
+    instances_.Withdraw();
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+  }
+
+ private:
+  instance::LocalInstances& instances_;
+  QString title_ = QStringLiteral("Huvenor");
+};
 
 }  // namespace
 
@@ -59,18 +80,16 @@ int main(int argc, char** argv) {
     }
   }
 
-  forms::App app(QStringLiteral("Huvenor"));
-  instance::LocalInstances instances(app.Title(), options);
-  app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
-  app.onEnd = [&] { instances.Withdraw(); };
+  instance::LocalInstances instances(QStringLiteral("Huvenor"), options);
+  Peer app(instances);
   instances.onActivate = [] { Say(QStringLiteral("activated")); };
 
-  app.SetPrevInstance(instances.OthersRunning());
-  if (app.PrevInstance()) instance::CheckPrevInstance(app, instances);
+  const bool prevInstance = instances.OthersRunning();
+  if (prevInstance) instance::CheckPrevInstance(app, instances);
   const bool locked = instances.HoldsStartupLock();
   if (!parser.isSet(hold)) instances.FinishStartup();
   Say(QStringLiteral("started prev=%1 lock=%2 title=%3")
-          .arg(app.PrevInstance() ? 1 : 0)
+          .arg(prevInstance ? 1 : 0)
           .arg(locked ? 1 : 0)
           .arg(app.Title()));
 
