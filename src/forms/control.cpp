@@ -22,10 +22,6 @@ Control::Control(QWidget* widget, const TwipsRect& place, QPalette::ColorRole fo
   widget_->setGeometry(ToPixels(place));
 }
 
-Control::~Control() {
-  delete widget_;
-}
-
 void Control::SetLeft(int twips) {
   left_ = twips;
   widget_->move(TwipsToPixels(left_), TwipsToPixels(top_));

@@ -2,13 +2,16 @@
 // two colour words. Each kind of control (TextBox, VScrollBar, ...) builds on
 // this and adds the properties and events of its own kind.
 //
-// A control owns its widget. The widget calls back into the control only
-// through the owner pointer, which the control clears before deleting it,
-// so no event can reach a control that is gone.
+// A widget has one owner, its Qt parent: the form's window deletes the whole
+// tree. A control only refers to its widget, and whichever of the two goes
+// first, nothing is deleted twice: a control that outlives its widget sees
+// a null widget(), and a widget that outlives its control calls back only
+// through the owner pointer the control clears on its way out.
 #pragma once
 
 #include <QFont>
 #include <QPalette>
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -36,7 +39,7 @@ class Control {
  public:
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
-  virtual ~Control();
+  virtual ~Control() = default;
 
   int Left() const { return left_; }
   int Top() const { return top_; }
@@ -54,7 +57,8 @@ class Control {
   void SetTabIndex(int tabIndex) { tabIndex_ = tabIndex; }
   int TabIndex() const { return tabIndex_; }
 
-  QWidget* widget() const { return widget_; }
+  // Null once the form's window, and with it this widget, is gone.
+  QWidget* widget() const { return widget_.data(); }
 
  protected:
   // `foreRole` and `backRole` are the palette roles the kind draws its text
@@ -76,7 +80,7 @@ class Control {
  private:
   void Paint(QPalette::ColorRole role, colour::ColourWord word);
 
-  QWidget* widget_;
+  QPointer<QWidget> widget_;
   int left_;
   int top_;
   int width_;

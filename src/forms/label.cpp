@@ -55,7 +55,7 @@ Label::Label(QWidget* container, const TwipsRect& place, const QString& caption,
 }
 
 Label::~Label() {
-  label_->owner = nullptr;
+  if (widget()) label_->owner = nullptr;
 }
 
 QString Label::Caption() const {

@@ -65,7 +65,7 @@ OptionButton::OptionButton(QWidget* container, const TwipsRect& place, const QSt
 }
 
 OptionButton::~OptionButton() {
-  QObject::disconnect(radio_, nullptr, radio_, nullptr);
+  if (widget()) QObject::disconnect(radio_, nullptr, radio_, nullptr);
 }
 
 bool OptionButton::Value() const {

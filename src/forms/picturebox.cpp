@@ -88,7 +88,7 @@ PictureBox::PictureBox(QWidget* container, const TwipsRect& place, colour::Colou
 }
 
 PictureBox::~PictureBox() {
-  panel_->owner = nullptr;
+  if (widget()) panel_->owner = nullptr;
 }
 
 }  // namespace forms

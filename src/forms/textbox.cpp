@@ -143,7 +143,11 @@ TextBox::TextBox(QWidget* container, const TwipsRect& place, const TextBoxStyle&
 }
 
 TextBox::~TextBox() {
-  if (line_) static_cast<LineWidget*>(line_)->owner = nullptr;
+  if (!widget()) return;
+  if (line_) {
+    static_cast<LineWidget*>(line_)->owner = nullptr;
+    QObject::disconnect(line_, nullptr, line_, nullptr);
+  }
   if (memo_) static_cast<MemoWidget*>(memo_)->owner = nullptr;
 }
 

@@ -30,7 +30,7 @@ VScrollBar::VScrollBar(QWidget* container, const TwipsRect& place, const ScrollR
 }
 
 VScrollBar::~VScrollBar() {
-  QObject::disconnect(bar_, nullptr, bar_, nullptr);
+  if (widget()) QObject::disconnect(bar_, nullptr, bar_, nullptr);
 }
 
 int VScrollBar::PositionOf(std::int16_t value) const {
