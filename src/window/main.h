@@ -2,6 +2,11 @@
 // it handles. The handlers read and write control properties and call the
 // colour functions; the forms layer raises the events they react to, inside
 // the assignments that cause them.
+//
+// main.cpp holds the design's handlers; controls.cpp builds the controls
+// from the layout table and wires their events; webauthor.cpp and access.cpp
+// hold what the window adds for web authors and for keyboard and
+// assistive-tool users.
 #pragma once
 
 #include <QString>
@@ -76,6 +81,11 @@ class Main {
   // Ctrl+V outside the channel boxes: a whole colour from the clipboard.
   void Form_Paste();
   void UpdateFinalHex();
+
+  // Sets the three sliders to the channels of `word`. Their Change handlers
+  // then recolour the target and every box, as a drag would: the one way a
+  // whole colour from elsewhere enters the window.
+  void SetSliders(colour::ColourWord word);
 
  private:
   // The swatch the marker frames, and moving the marker to another.
