@@ -66,8 +66,6 @@ TEST_P(ChannelParseTest, ReadsLeadingHexDigits) {
   EXPECT_EQ(ChannelParse(GetParam().text), GetParam().expected) << '"' << GetParam().text << '"';
 }
 
-// Clamping and the way back from every channel's text are checked over any
-// text by the channel parse fuzzer (tests/fuzz).
 INSTANTIATE_TEST_SUITE_P(
     Texts, ChannelParseTest,
     testing::Values(ParseCase{"", 0}, ParseCase{"a", 10}, ParseCase{"A", 10}, ParseCase{"0a", 10},
@@ -80,6 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"FFFFFFFF", 0x7FFFFFFF},
                     ParseCase{"123456789ABCDEF0123456789ABCDEF", 0x7FFFFFFF},
                     ParseCase{"7FFFFFFF", 0x7FFFFFFF}, ParseCase{"80000000", 0x7FFFFFFF}));
+
+TEST(ChannelText, EveryChannelSurvivesItsHexText) {
+  for (int value = kChannelMin; value <= kChannelMax; ++value) {
+    const std::string text = ChannelHexText(static_cast<Channel>(value));
+    EXPECT_EQ(ClampChannel(ChannelParse(text)), value) << text;
+  }
+}
 
 struct FinalCase {
   ColourWord word;

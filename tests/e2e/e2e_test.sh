@@ -4,8 +4,8 @@
 #   CASE session:     slider, typed channel, store and recall, close; the
 #                     palette file's bytes
 #   CASE second-copy: a second copy leaves one window and exits 0
-#   CASE killed:      after SIGKILL of a copy, the next one starts normally
-#   CASE together:    8 copies started at once leave one window
+# Copies started together, and a copy after a killed one, are the stress
+# test's (tests/faults/instance_stress.sh).
 # With HUVENOR_SHOTS set to a folder, the session case also saves
 # screenshots there.
 set -euo pipefail
@@ -44,8 +44,6 @@ start() {
 }
 
 # A copy that ended is a zombie until it is waited for, which kill -0 counts.
-alive() { [[ -r /proc/$1/stat && $(cut -d ' ' -f 3 "/proc/$1/stat") != Z ]]; }
-
 # Clicks at client-area pixel x,y with button b (1 left, 2 middle, 3 right).
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "$3"; }
 
@@ -105,36 +103,6 @@ case $case in
     pid=$first window=$first_window
     close_window
     [[ -e $work/kelvane.cfg ]] || fail "the first copy did not save on closing"
-    ;;
-  killed)
-    start
-    kill -KILL "$pid"
-    wait "$pid" 2>/dev/null || true
-    start  # fails unless the new copy shows its window
-    close_window
-    ;;
-  together)
-    copies=()
-    for _ in $(seq 8); do
-      "$work/huvenor" 2>/dev/null &
-      copies+=($!)
-    done
-    # Seven end by themselves; the one left shows the only window.
-    running=""
-    for _ in $(seq 400); do
-      running=$(for copy in "${copies[@]}"; do if alive "$copy"; then echo "$copy"; fi; done)
-      [[ $(wc -l <<<"$running") == 1 ]] && xdotool search --onlyvisible --pid "$running" >/dev/null && break
-      sleep 0.05
-    done
-    [[ $(wc -l <<<"$running") == 1 ]] || fail "$(wc -l <<<"$running") copies still run"
-    count=$(xdotool search --onlyvisible --name "Orlan's Huvenor" | wc -l)
-    [[ $count == 1 ]] || fail "$count windows are shown"
-    for copy in "${copies[@]}"; do
-      [[ $copy == "$running" ]] && continue
-      wait "$copy" || fail "a copy that found the first ended with status $?"
-    done
-    pid=$running window=$(xdotool search --onlyvisible --pid "$running" | head -n 1)
-    close_window
     ;;
   *)
     fail "unknown case $case"

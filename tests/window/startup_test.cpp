@@ -88,14 +88,5 @@ TEST_F(StartupTest, RunningCopyIsActivatedAndThisOneEndsBeforeLoading) {
   EXPECT_FALSE(QFile::exists(PalettePath()));
 }
 
-TEST_F(StartupTest, ReportedCopyThatCannotBeFoundLetsThisOneStart) {
-  app.SetPrevInstance(true);
-  finder.runningTitle = QStringLiteral("unwanted instance");
-  Start();
-  EXPECT_EQ(finder.activations, 0);
-  EXPECT_EQ(app.Title(), QStringLiteral("unwanted instance"));
-  EXPECT_EQ(main->txtEXAMPLE->Text(), kExample);
-}
-
 }  // namespace
 }  // namespace window
