@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Huvenor and runs every test: once in the normal build, then again
 # in a build with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# fuzz targets for a bounded time each (where clang's libFuzzer is present).
+# fuzz target for a bounded time (where clang's libFuzzer is present). Last,
+# the program alone as a packager builds it: plain CMake, Release, no tests,
+# warnings not made errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,4 +25,7 @@ if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { ret
 else
   echo "== fuzz build skipped: clang++ with libFuzzer is not installed"
 fi
+echo "== packager's build (Release, BUILD_TESTING=OFF)"
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-release --target huvenor
 echo "== all tests passed in $((SECONDS / 60)) min $((SECONDS % 60)) s"
