@@ -7,9 +7,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
+#include <memory>
 
 #include "forms/colourword.h"
+#include "forms/form.h"
 
 namespace forms {
 namespace {
@@ -30,6 +33,25 @@ class TextBoxTest : public testing::Test {
   TextBox other{&window, {0, 600, 1500, 330}, {}};
   std::vector<QString> changes;
 };
+
+// The window owns its widgets; a control only refers to its own. Under the
+// address sanitizer a widget deleted twice fails here.
+TEST(ControlOwnership, WindowAndControlMayGoInEitherOrder) {
+  for (const bool windowFirst : {true, false}) {
+    auto form = std::make_unique<Form>(QStringLiteral("main"), 1500, 1500);
+    auto box =
+        std::make_unique<TextBox>(form->widget(), TwipsRect{0, 0, 1500, 330}, TextBoxStyle{});
+    box->onChange = [] {};
+    const QPointer<QWidget> widget = box->widget();
+    if (windowFirst) {
+      form.reset();
+      EXPECT_EQ(box->widget(), nullptr);
+    } else {
+      box.reset();
+      EXPECT_FALSE(widget.isNull()) << "the control deleted a widget its window owns";
+    }
+  }
+}
 
 TEST_F(TextBoxTest, ChangeIsRaisedInsideAnAssignmentOnlyWhenTheTextDiffers) {
   box.SetText(QStringLiteral("A"));
