@@ -180,19 +180,47 @@ TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
   }
 }
 
-// With a palette in both places, the one written last is the user's: a
-// program folder that stopped taking the file sent the last save per-user.
-TEST(PaletteFile, LoadsTheNewerOfTheTwoPalettes) {
-  for (const bool besideIsNewer : {false, true}) {
-    SCOPED_TRACE(besideIsNewer ? "newer beside the program" : "newer per-user");
+// Each copy reads from where it will write, whatever the files' dates: a
+// portable copy keeps its own palette, though restored with an old date and
+// though another copy of the user saved per-user since; an installed one
+// keeps to the per-user file and never writes beside itself.
+TEST(PaletteFile, EachCopyReadsFromWhereItWrites) {
+  struct Case {
+    const char* name;
+    bool installed;
+    bool besideFile;
+    bool perUserFile;
+    bool loadsBeside;  // else the per-user palette, or none when it has none
+  };
+  const Case cases[] = {
+      {"portable, both files", false, true, true, true},
+      {"installed, both files", true, true, true, false},
+      {"installed, first run", true, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Folders folders;
     ASSERT_TRUE(QDir().mkpath(QFileInfo(folders.PerUser()).path()));
-    ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
-    ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
-    MakeOld(besideIsNewer ? folders.PerUser() : folders.Beside());
+    if (c.besideFile) {
+      ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
+      MakeOld(folders.Beside());
+    }
+    if (c.perUserFile) {
+      ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
+    }
+    const QString other = c.loadsBeside ? folders.PerUser() : folders.Beside();
+    const QByteArray otherBefore = ReadAll(other);
+    PaletteFile file(folders.Beside(), folders.PerUser(),
+                     c.installed ? folders.Program() + QStringLiteral("/.") : QString());
 
-    const Loaded loaded = PaletteFile(folders.Beside(), folders.PerUser()).Load();
-    EXPECT_EQ(loaded.records, Whole(besideIsNewer ? kGolden : Inverted(kGolden)));
+    const Loaded loaded = file.Load();
+    EXPECT_EQ(loaded.records, c.loadsBeside   ? Whole(kGolden)
+                              : c.perUserFile ? Whole(Inverted(kGolden))
+                                              : LoadedRecords());
+    EXPECT_EQ(file.Save(kGolden).path, c.loadsBeside ? folders.Beside() : folders.PerUser());
+    EXPECT_EQ(ReadAll(other), otherBefore);
+    EXPECT_EQ(QDir(folders.Program()).entryList(QDir::Files | QDir::Hidden),
+              c.besideFile ? QStringList{QLatin1String(kFileName)} : QStringList());
   }
 }
 
@@ -246,7 +274,7 @@ TEST(PaletteFile, PaletteChangedAfterLoadIsNeverWrittenOverUnannounced) {
     EXPECT_EQ(::rename(Native(beside + QStringLiteral(".new")).c_str(), Native(beside).c_str()), 0);
   };
   const Case cases[] = {
-      {"nothing changed", true, [](const QString&) {}, nullptr},
+      {"only its date changed", true, [](const QString& beside) { MakeOld(beside); }, nullptr},
       {"replaced by another palette", true, replace, "kelvane-replaced.cfg"},
       {"created after the load", false, replace, "kelvane-replaced.cfg"},
       {"an earlier copy is in the way", true,
