@@ -112,6 +112,7 @@ void Main::BuildControls() {
         auto bar = std::make_unique<forms::VScrollBar>(
             container, row.place,
             forms::ScrollRange{kSliderTop, kSliderBottom, kSmallChange, kLargeChange});
+        bar->SetValue(kSliderValue);
         ApplyDesign(*bar, row);
         vsbCOLOR.Set(row.index, std::move(bar));
         break;
