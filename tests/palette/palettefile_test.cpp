@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -120,29 +121,20 @@ struct Folders {
   QTemporaryDir root;
 };
 
-TEST(PaletteFile, SavesGoldenBytesAndNextStartLoadsThem) {
-  Folders folders;
-  const Saved saved = PaletteFile(folders.Beside(), folders.PerUser()).Save(kGolden);
-  EXPECT_EQ(saved.path, folders.Beside());
-  EXPECT_EQ(saved.problem, QString());
-  ASSERT_EQ(GoldenBytes().size(), kFileSize);
-  EXPECT_EQ(ReadAll(folders.Beside()), GoldenBytes());
-
-  const Loaded loaded = PaletteFile(folders.Beside(), folders.PerUser()).Load();
-  EXPECT_EQ(loaded.records, Whole(kGolden));
-  EXPECT_EQ(loaded.problem, QString());
-  EXPECT_FALSE(QFileInfo::exists(folders.PerUser()));
-}
-
 // Only whole records load, so a short file's missing bytes never show as
-// black; the save writes all 25 records and keeps whatever lies past them.
-void ExpectRecordsWrittenInPlace(const QString& beside, const QString& perUser) {
+// black; the save writes the 25 records and keeps whatever lies past them,
+// and the next start loads them.
+TEST(PaletteFile, LoadsWholeRecordsAndSavesThemInPlace) {
+  ASSERT_EQ(GoldenBytes().size(), kFileSize);
   const QByteArray old = Flipped(GoldenBytes()) + QByteArrayLiteral("not the palette's");
-  for (const qsizetype size : {qsizetype{13}, qsizetype{100}, qsizetype{kFileSize}, old.size()}) {
-    SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes");
-    const QByteArray before = old.left(size);
-    ASSERT_TRUE(WriteFile(beside, before));
-    PaletteFile file(beside, perUser);
+  for (const qsizetype size : {qsizetype{-1}, qsizetype{13}, qsizetype{kFileSize}, old.size()}) {
+    SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes (-1: none)");
+    Folders folders;
+    const QByteArray before = old.left(std::max<qsizetype>(size, 0));
+    if (size >= 0) {
+      ASSERT_TRUE(WriteFile(folders.Beside(), before));
+    }
+    PaletteFile file(folders.Beside(), folders.PerUser());
 
     const Loaded loaded = file.Load();
     for (int n = 1; n <= kRecordCount; ++n) {
@@ -150,14 +142,13 @@ void ExpectRecordsWrittenInPlace(const QString& beside, const QString& perUser) 
       EXPECT_EQ(loaded.records[n - 1], whole ? Inverted(kGolden)[n - 1] : std::optional<Record>())
           << "record " << n;
     }
-    EXPECT_EQ(file.Save(kGolden).path, beside);
-    EXPECT_EQ(ReadAll(beside), GoldenBytes() + before.mid(kFileSize));
+    const Saved saved = file.Save(kGolden);
+    EXPECT_EQ(saved.path, folders.Beside());
+    EXPECT_EQ(loaded.problem + saved.problem, QString());
+    EXPECT_EQ(ReadAll(folders.Beside()), GoldenBytes() + before.mid(kFileSize));
+    EXPECT_EQ(PaletteFile(folders.Beside(), folders.PerUser()).Load().records, Whole(kGolden));
+    EXPECT_FALSE(QFileInfo::exists(folders.PerUser()));
   }
-}
-
-TEST(PaletteFile, WritesRecordsInPlace) {
-  Folders folders;
-  ExpectRecordsWrittenInPlace(folders.Beside(), folders.PerUser());
 }
 
 TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
