@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
+#include <utility>
 
 namespace app {
 namespace {
