@@ -215,6 +215,22 @@ TEST(PaletteFile, EachCopyReadsFromWhereItWrites) {
   }
 }
 
+// A save that cannot go to this run's home goes to the per-user file, and
+// the user is told where, since the next start may not look there.
+TEST(PaletteFile, SaveThatFailsAtHomeGoesPerUserAndSaysWhere) {
+  Folders folders;
+  PaletteFile file(folders.Beside(), folders.PerUser());
+  file.Load();
+  ASSERT_TRUE(QDir(folders.Program()).removeRecursively());
+  ASSERT_TRUE(WriteFile(folders.Program(), {}));  // a file where the folder was
+
+  const Saved saved = file.Save(kGolden);
+  EXPECT_EQ(saved.path, folders.PerUser());
+  EXPECT_EQ(ReadAll(folders.PerUser()), GoldenBytes());
+  EXPECT_EQ(Count(saved.problem, folders.Beside()), 1) << saved.problem.toStdString();
+  EXPECT_EQ(Count(saved.problem, folders.PerUser()), 1);
+}
+
 // A palette this run cannot read is reported and left alone, and the save
 // goes to the per-user file, which Load falls back to when it exists. A pipe
 // must not block the start.
