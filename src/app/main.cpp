@@ -3,7 +3,9 @@
 #include "window/main.h"
 
 #include <QApplication>
+#include <cstdio>
 
+#include "endings.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
 #include "instance/localinstances.h"
@@ -22,10 +24,21 @@ int main(int argc, char* argv[]) {
   app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
   app.onEnd = [&] { instances.Withdraw(); };
 
-  window::Main main(app, instances, palette::PerUserPath());
+  window::Main main(app, instances, palette::PerUserPath(), QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
   instances.FinishStartup();
   instances.onActivate = [&] { main.BringToFront(); };
+  // Every ending closes the window as the user does, so the palette is saved
+  // once, by its Unload; a window already closed, or closing, is not closed
+  // again. Nobody may be there to answer a message, so it goes to stderr,
+  // and quitting also ends a message box the close was waiting on.
+  app::Endings endings([&] {
+    app.msgBoxHandler = [](const QString& text) {
+      std::fprintf(stderr, "huvenor: %s\n", qUtf8Printable(text));
+    };
+    if (main.form.widget()->isVisible()) main.form.widget()->close();
+    QCoreApplication::quit();
+  });
   main.form.Show();
   return QApplication::exec();
 }

@@ -1,7 +1,10 @@
 #include "palette/palettefile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QBuffer>
-#include <QDateTime>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +12,9 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QtEndian>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -79,8 +84,9 @@ QByteArray Image(const Records& records) {
 }
 
 // A new file renamed over the old one: a save that fails or is killed leaves
-// the old file whole. Bytes past the last record belong to whoever put them
-// there and are carried over.
+// the old file whole. QSaveFile syncs the new file's data before it takes
+// the name, so a power cut leaves the old palette or the new one. Bytes past the last record belong
+// to whoever put them there and are carried over.
 QString ReplaceFile(const QString& path, const QByteArray& image) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
@@ -111,6 +117,7 @@ QString RewriteInPlace(const QString& path, const QByteArray& image) {
   if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
     return file.errorString();
   if (file.write(image) != image.size()) return file.errorString();
+  if (::fdatasync(file.handle()) != 0) return QString::fromLocal8Bit(std::strerror(errno));
   return {};
 }
 
@@ -140,8 +147,20 @@ QString KeepAside(const QString& path) {
   return {};
 }
 
-QDateTime LastModified(const QString& path) {
-  return QFileInfo(path).lastModified();
+bool Allowed(const QString& path, int mode) {
+  return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), mode, AT_EACCESS) == 0;
+}
+
+// Whether a save could go to `path`: a new file in its folder, or the file
+// itself rewritten. A full disk shows only when the save is tried.
+bool TakesSave(const QString& path) {
+  const QFileInfo info(path);
+  return (info.isFile() && Allowed(path, W_OK)) || Allowed(info.absolutePath(), W_OK | X_OK);
+}
+
+bool SameFolder(const QString& a, const QString& b) {
+  const QString canonical = QFileInfo(a).canonicalFilePath();
+  return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
 }  // namespace
@@ -153,54 +172,81 @@ QString PerUserPath() {
   return folder + u'/' + QLatin1String(kFileName);
 }
 
-PaletteFile::PaletteFile(QString besideProgram, QString perUser)
-    : places_{Place{std::move(besideProgram), false, {}}, Place{std::move(perUser), false, {}}} {}
+PaletteFile::PaletteFile(QString besideProgram, QString perUser, QString installedBin)
+    : beside_(std::move(besideProgram)),
+      perUser_(std::move(perUser)),
+      installedBin_(std::move(installedBin)) {}
 
 PaletteFile::Seen PaletteFile::StateOf(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) return {};
-  Seen seen{true, info.size(), info.lastModified(), {}};
+  Seen seen{true, {}};
   QFile file(path);
-  if (info.isFile() && file.open(QIODevice::ReadOnly)) seen.records = file.read(kFileSize);
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  if (info.isFile() && file.open(QIODevice::ReadOnly) && hash.addData(&file))
+    seen.digest = hash.result();
   return seen;
 }
 
-Loaded PaletteFile::Load() {
-  Loaded newest;
-  QDateTime newestTime;
-  QStringList problems;
-  // Every existing file is read, not just the newest, so that each one that
-  // cannot be read is known and spared by the save.
-  for (Place& place : places_) {
-    place.seen = StateOf(place.path);
-    if (!place.seen->exists) continue;
-    Loaded loaded;
-    if (const QString reason = ReadRecords(place.path, loaded); !reason.isEmpty()) {
-      place.unreadable = true;
-      problems << QStringLiteral(
-                      "The palette file %1 could not be read (%2), so it is left as it is.")
-                      .arg(Shown(place.path), reason);
-    } else if (const QDateTime time = LastModified(place.path);
-               newestTime.isNull() || time > newestTime) {
-      newest = loaded;
-      newestTime = time;
-    }
+// Reads the file at the place when there is one; one that cannot be read is
+// reported and never written by this run.
+void PaletteFile::ReadInto(Place& place, Loaded& loaded, QStringList& problems) {
+  place.seen = StateOf(place.path);
+  if (!place.seen->exists) return;
+  if (const QString reason = ReadRecords(place.path, loaded); !reason.isEmpty()) {
+    place.unreadable = true;
+    loaded.records = {};
+    problems << QStringLiteral(
+                    "The palette file %1 could not be read (%2), so it is left as it is.")
+                    .arg(Shown(place.path), reason);
   }
-  newest.problem = problems.join(u' ');
-  return newest;
+}
+
+void PaletteFile::Settle(Loaded* loaded, QStringList& problems) {
+  std::vector<Place>& places = places_.emplace();
+  // Load looks at each place; a save without a load judges nothing.
+  const std::optional<Seen> unseen = loaded ? std::optional<Seen>(Seen{}) : std::nullopt;
+  const bool installed =
+      !installedBin_.isEmpty() && SameFolder(QFileInfo(beside_).absolutePath(), installedBin_);
+  Place own{beside_, false, unseen};
+  Loaded ownRecords;
+  if (!installed && loaded) ReadInto(own, ownRecords, problems);
+  if (!installed && !own.unreadable && TakesSave(beside_)) {
+    places = {own, Place{perUser_, false, unseen}};
+    if (loaded) loaded->records = ownRecords.records;
+    return;
+  }
+  Place& home = places.emplace_back(Place{perUser_, false, unseen});
+  if (!loaded) return;
+  ReadInto(home, *loaded, problems);
+  // Until there is a per-user file, a portable copy starts from its own.
+  if (!home.seen->exists && !installed) loaded->records = ownRecords.records;
+}
+
+Loaded PaletteFile::Load() {
+  Loaded loaded;
+  QStringList problems;
+  Settle(&loaded, problems);
+  loaded.problem = problems.join(u' ');
+  return loaded;
 }
 
 Saved PaletteFile::Save(const Records& records) {
+  if (!places_) {
+    QStringList none;
+    Settle(nullptr, none);
+  }
   QStringList failures;
   // Told even when the palette was saved: a palette someone else put in
   // place while this run went on is never written over unannounced.
   QStringList notes;
-  for (Place& place : places_) {
+  for (Place& place : *places_) {
     if (place.path.isEmpty()) continue;
     QString reason;
+    const Seen now = StateOf(place.path);
     if (place.unreadable) {
       reason = QStringLiteral("left as it is, since it could not be read at start");
-    } else if (place.seen && StateOf(place.path) != *place.seen) {
+    } else if (place.seen && now.exists && now != *place.seen) {
       if (const QString aside = KeepAside(place.path); !aside.isEmpty()) {
         notes << QStringLiteral(
                      "The palette file %1 was changed by another program while Huvenor ran; "
@@ -218,8 +264,13 @@ Saved PaletteFile::Save(const Records& records) {
     if (reason.isEmpty()) reason = WriteRecords(place.path, records);
     if (reason.isEmpty()) {
       place.seen = StateOf(place.path);
-      if (!failures.isEmpty() && !notes.isEmpty())
+      // The next start may not look there: the user is told where it went.
+      if (!failures.isEmpty() && notes.isEmpty()) {
+        notes << QStringLiteral("The palette could not be saved to %1, so it was saved to %2.")
+                     .arg(failures.join(QStringLiteral(" or to ")), Shown(place.path));
+      } else if (!failures.isEmpty()) {
         notes << QStringLiteral("This palette was saved to %1.").arg(Shown(place.path));
+      }
       return {place.path, notes.join(u' ')};
     }
     failures << QStringLiteral("%1 (%2)").arg(Shown(place.path), reason);

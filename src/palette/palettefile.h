@@ -3,32 +3,38 @@
 // Records 1 to 24 hold the swatches, record 25 the preview. Every word is
 // kept bit for bit, system-colour references included.
 //
-// Where it lives. The file beside the program comes first, so a portable
-// folder keeps its palette with it. When that folder cannot take the file
-// (read-only, full), the palette goes to the per-user configuration folder
-// instead. Load reads whichever of the two files it can read was saved
-// last, the one beside the program on a tie: a run that had to fall back to
-// the per-user file finds its palette there next time, even though an older
-// file beside the program is still in the way.
+// Where it lives. Each copy has one home for its palette in a run and reads
+// from where it will write; no file's date is ever compared. An installed
+// copy (its executable in the bin folder of the prefix it was built for)
+// keeps its palette in the per-user configuration folder and never writes
+// beside itself. Any other copy is portable: its palette lives beside it.
+// When at start that place cannot take a save (the folder takes no new file
+// and the file cannot be rewritten, or the path holds something that is not
+// a file, or a file that cannot be read), this run's home is the per-user
+// file; it reads that file, or the one beside the program while there is no
+// per-user file yet. A portable copy whose own place can take a save never
+// reads the per-user file, so two copies of one user keep their own palettes.
 //
-// Failures never end the program. A save writes a temporary file and
-// renames it over the old one, so a failed save leaves the old palette as it
-// was. Where that cannot be done (the folder takes no new files, the disk has
-// no room for one) an existing file is rewritten in place by one write that
-// never truncates it, so a save killed on the way leaves the old records or
-// the new ones. A file that exists but cannot be read is reported, skipped in
-// favour of the other file, and never written by this run, so a palette this
-// run could not see is not replaced by the standard colours. For the same
-// reason a file that another program changed after Load is first copied
-// aside (or, where no copy can be made, left as it is) and the user told.
+// Failures never end the program. A save writes a temporary file, syncs it
+// and renames it over the old one, so a failed save, a kill or a power cut
+// leaves the old palette or the new one, whole. Where that cannot be done
+// (the disk has no room for a new file) an existing file is rewritten in
+// place by one write that never truncates it. A portable copy whose home
+// failed at close saves to the per-user file and says so. A file that
+// exists but cannot be read is reported and never written by this run, so a
+// palette this run could not see is not replaced by the standard colours.
+// For the same reason a file whose bytes another program changed after Load
+// is first copied aside (or, where no copy can be made, left as it is) and
+// the user told; a file given only a new date counts as unchanged.
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace palette {
 
@@ -73,34 +79,44 @@ QString PerUserPath();
 
 class PaletteFile {
  public:
-  // Both are full paths of the file: `besideProgram` the window's
-  // `strCFGPATH`, `perUser` usually PerUserPath(); an empty path is never
-  // used. The per-user folder is created when the palette is first saved
-  // there.
-  PaletteFile(QString besideProgram, QString perUser);
+  // `besideProgram` and `perUser` are full paths of the file: the window's
+  // `strCFGPATH` and usually PerUserPath(); an empty path is never used.
+  // `installedBin` is the folder an installed copy's executable is in;
+  // empty when no copy counts as installed. The per-user folder is created
+  // when the palette is first saved there.
+  PaletteFile(QString besideProgram, QString perUser, QString installedBin = {});
 
+  // Settles this run's home, then reads the palette from it.
   Loaded Load();
   Saved Save(const Records& records);
 
  private:
-  // What a file was like when this run last read or wrote it.
+  // A file's content as this run last read or wrote it; its date is no part.
   struct Seen {
     bool exists = false;
-    qint64 size = 0;
-    QDateTime modified;
-    QByteArray records;  // as many of the records' bytes as it held
+    QByteArray digest;  // of every byte, records and tail
     friend bool operator==(const Seen&, const Seen&) = default;
   };
   struct Place {
     QString path;
-    bool unreadable = false;   // exists but Load could not read it
-    std::optional<Seen> seen;  // empty until Load looked
+    bool unreadable = false;  // exists but Load could not read it
+    // What this run may write over: empty when Load did not look (a save
+    // without a load judges nothing); a file Load did not read counts as
+    // another's, kept aside before the save.
+    std::optional<Seen> seen;
   };
 
   static Seen StateOf(const QString& path);
+  // The home first; a portable copy's home beside it falls back to the
+  // per-user file. Settled once, by Load or the first Save.
+  // Load passes `loaded` and reads the home's file into it.
+  void Settle(Loaded* loaded, QStringList& problems);
+  static void ReadInto(Place& place, Loaded& loaded, QStringList& problems);
 
-  // Beside the program first: saving tries them in this order.
-  std::array<Place, 2> places_;
+  QString beside_;
+  QString perUser_;
+  QString installedBin_;
+  std::optional<std::vector<Place>> places_;
 };
 
 }  // namespace palette

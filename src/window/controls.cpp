@@ -67,11 +67,13 @@ std::unique_ptr<forms::Label> MakeLabel(QWidget* container, const ControlRow& ro
 
 }  // namespace
 
-Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette)
+Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette,
+           QString installedBin)
     : form(Text(kCaption), kClientWidth, kClientHeight),
       app_(app),
       finder_(finder),
-      perUserPalette_(std::move(perUserPalette)) {
+      perUserPalette_(std::move(perUserPalette)),
+      installedBin_(std::move(installedBin)) {
   form.widget()->setObjectName(QStringLiteral("main"));
   // From arrays compiled in: an image file would make Qt look through its
   // image plugins at every start.
@@ -112,6 +114,7 @@ void Main::BuildControls() {
         auto bar = std::make_unique<forms::VScrollBar>(
             container, row.place,
             forms::ScrollRange{kSliderTop, kSliderBottom, kSmallChange, kLargeChange});
+        bar->SetValue(kSliderValue);
         ApplyDesign(*bar, row);
         vsbCOLOR.Set(row.index, std::move(bar));
         break;

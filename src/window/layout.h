@@ -70,6 +70,9 @@ inline constexpr int kMarkerOffset = 45;
 // Slider range: the top end is 255, so moving the thumb up raises a channel.
 inline constexpr std::int16_t kSliderTop = 255;
 inline constexpr std::int16_t kSliderBottom = 0;
+// Each slider's Value at design; the first state moves it to the preview's
+// background, and only a slider it moves recolours the preview.
+inline constexpr std::int16_t kSliderValue = 0;
 inline constexpr std::int16_t kSmallChange = 1;
 inline constexpr std::int16_t kLargeChange = 16;
 

@@ -64,7 +64,7 @@ void Main::Form_Unload(std::int16_t& /*Cancel*/) {
 }
 
 void Main::LoadPalette() {
-  paletteFile_ = std::make_unique<palette::PaletteFile>(strCFGPATH, perUserPalette_);
+  paletteFile_ = std::make_unique<palette::PaletteFile>(strCFGPATH, perUserPalette_, installedBin_);
   const palette::Loaded loaded = paletteFile_->Load();
   if (!loaded.problem.isEmpty()) app_.MsgBox(loaded.problem);
   // A record the file did not hold whole leaves its control at the design colours.

@@ -32,9 +32,11 @@ namespace window {
 
 class Main {
  public:
-  // `perUserPalette` is where the palette file goes when the program's folder
-  // cannot take it (palette::PerUserPath()); empty for none.
-  Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette);
+  // `perUserPalette` is the per-user palette file (palette::PerUserPath());
+  // empty for none. `installedBin` is the folder an installed copy's
+  // executable is in: a copy run from there keeps its palette per-user.
+  Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalette,
+       QString installedBin = {});
   ~Main();
   Main(const Main&) = delete;
   Main& operator=(const Main&) = delete;
@@ -111,6 +113,7 @@ class Main {
   forms::App& app_;
   instance::WindowFinder& finder_;
   QString perUserPalette_;
+  QString installedBin_;
   std::unique_ptr<palette::PaletteFile> paletteFile_;
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.

@@ -4,6 +4,10 @@
 #   CASE session:     slider, typed channel, store and recall, close; the
 #                     palette file's bytes
 #   CASE second-copy: a second copy leaves one window and exits 0
+#   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
+#                     stored, and the program ends with status 0
+#   CASE installed-as-root BIN: the program, built to count a copy in BIN as
+#                     installed, run from there as root saves per-user only
 # Copies started together, and a copy after a killed one, are the stress
 # test's (tests/faults/instance_stress.sh).
 # With HUVENOR_SHOTS set to a folder, the session case also saves
@@ -17,6 +21,8 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 # machine's palette or running copies is touched or seen.
 mkdir -m 700 "$work/home" "$work/runtime"
 cp "$huvenor" "$work/huvenor"
+program=$work/huvenor
+palette=$work/kelvane.cfg
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
 
 fail() {
@@ -28,7 +34,7 @@ fail() {
 # Starts the copy in $work and sets $pid and $window; the window's client
 # area is at $wx,$wy.
 start() {
-  "$work/huvenor" 2>"$work/stderr" &
+  "${program[@]}" 2>"$work/stderr" &
   pid=$!
   window=""
   for _ in $(seq 200); do
@@ -55,7 +61,7 @@ close_window() {
 }
 
 # Record n (1-based) of the palette file as 16 hex digits.
-record() { od -An -tx1 -v -j $((($1 - 1) * 8)) -N 8 "$work/kelvane.cfg" | tr -d ' \n'; }
+record() { od -An -tx1 -v -j $((($1 - 1) * 8)) -N 8 "$palette" | tr -d ' \n'; }
 
 expect_record() {
   local got
@@ -103,6 +109,34 @@ case $case in
     pid=$first window=$first_window
     close_window
     [[ -e $work/kelvane.cfg ]] || fail "the first copy did not save on closing"
+    ;;
+  signals)
+    # A script's background job starts with SIGINT ignored, which the
+    # program keeps; a terminal's job does not.
+    program=(env --default-signal=INT "$work/huvenor")
+    for signal in TERM HUP INT; do
+      rm -f "$palette"
+      start
+      click 18 192 3 # store the preview into swatch 12
+      sleep 0.5      # for the click to arrive before the signal
+      kill -s "$signal" "$pid"
+      wait "$pid" || fail "SIG$signal: the program ended with status $?"
+      expect_record 13 "0800008005000000" "SIG$signal: swatch 12 holds the preview's pair"
+    done
+    ;;
+  installed-as-root)
+    [[ $(id -u) == 0 ]] || { echo "SKIP: needs root"; exit 77; }
+    bin=$4
+    trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work" "$bin"' EXIT
+    rm -rf "$bin"
+    mkdir -p "$bin"
+    cp "$huvenor" "$bin/huvenor"
+    program=$bin/huvenor palette=$XDG_CONFIG_HOME/huvenor/kelvane.cfg
+    start
+    click 18 192 3
+    close_window
+    expect_record 13 "0800008005000000" "swatch 12 saved per-user"
+    [[ $(ls -A "$bin") == huvenor ]] || fail "beside the installed program: $(ls -A "$bin")"
     ;;
   *)
     fail "unknown case $case"

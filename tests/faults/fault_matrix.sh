@@ -193,6 +193,15 @@ case $case in
     chmod 755 "$program"
     cmp -s "$beside" "$golden" || fail "the read-only palette changed"
     expect_swatches_of_golden "$per_user"
+    # From now on the per-user file is this copy's home, which it reads.
+    perl -0777 -pe '$_ = ~$_' "$golden" >"$work/theirs"
+    cp "$work/theirs" "$per_user"
+    chmod 555 "$program"
+    start
+    expect_window
+    close_window
+    chmod 755 "$program"
+    [[ $(swatches "$per_user") == $(swatches "$work/theirs") ]] || fail "the per-user palette was not read"
     ;;
   full-disk-with-a-palette)
     cp "$golden" "$beside"

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -120,29 +121,20 @@ struct Folders {
   QTemporaryDir root;
 };
 
-TEST(PaletteFile, SavesGoldenBytesAndNextStartLoadsThem) {
-  Folders folders;
-  const Saved saved = PaletteFile(folders.Beside(), folders.PerUser()).Save(kGolden);
-  EXPECT_EQ(saved.path, folders.Beside());
-  EXPECT_EQ(saved.problem, QString());
-  ASSERT_EQ(GoldenBytes().size(), kFileSize);
-  EXPECT_EQ(ReadAll(folders.Beside()), GoldenBytes());
-
-  const Loaded loaded = PaletteFile(folders.Beside(), folders.PerUser()).Load();
-  EXPECT_EQ(loaded.records, Whole(kGolden));
-  EXPECT_EQ(loaded.problem, QString());
-  EXPECT_FALSE(QFileInfo::exists(folders.PerUser()));
-}
-
 // Only whole records load, so a short file's missing bytes never show as
-// black; the save writes all 25 records and keeps whatever lies past them.
-void ExpectRecordsWrittenInPlace(const QString& beside, const QString& perUser) {
+// black; the save writes the 25 records and keeps whatever lies past them,
+// and the next start loads them.
+TEST(PaletteFile, LoadsWholeRecordsAndSavesThemInPlace) {
+  ASSERT_EQ(GoldenBytes().size(), kFileSize);
   const QByteArray old = Flipped(GoldenBytes()) + QByteArrayLiteral("not the palette's");
-  for (const qsizetype size : {qsizetype{13}, qsizetype{100}, qsizetype{kFileSize}, old.size()}) {
-    SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes");
-    const QByteArray before = old.left(size);
-    ASSERT_TRUE(WriteFile(beside, before));
-    PaletteFile file(beside, perUser);
+  for (const qsizetype size : {qsizetype{-1}, qsizetype{13}, qsizetype{kFileSize}, old.size()}) {
+    SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes (-1: none)");
+    Folders folders;
+    const QByteArray before = old.left(std::max<qsizetype>(size, 0));
+    if (size >= 0) {
+      ASSERT_TRUE(WriteFile(folders.Beside(), before));
+    }
+    PaletteFile file(folders.Beside(), folders.PerUser());
 
     const Loaded loaded = file.Load();
     for (int n = 1; n <= kRecordCount; ++n) {
@@ -150,14 +142,13 @@ void ExpectRecordsWrittenInPlace(const QString& beside, const QString& perUser) 
       EXPECT_EQ(loaded.records[n - 1], whole ? Inverted(kGolden)[n - 1] : std::optional<Record>())
           << "record " << n;
     }
-    EXPECT_EQ(file.Save(kGolden).path, beside);
-    EXPECT_EQ(ReadAll(beside), GoldenBytes() + before.mid(kFileSize));
+    const Saved saved = file.Save(kGolden);
+    EXPECT_EQ(saved.path, folders.Beside());
+    EXPECT_EQ(loaded.problem + saved.problem, QString());
+    EXPECT_EQ(ReadAll(folders.Beside()), GoldenBytes() + before.mid(kFileSize));
+    EXPECT_EQ(PaletteFile(folders.Beside(), folders.PerUser()).Load().records, Whole(kGolden));
+    EXPECT_FALSE(QFileInfo::exists(folders.PerUser()));
   }
-}
-
-TEST(PaletteFile, WritesRecordsInPlace) {
-  Folders folders;
-  ExpectRecordsWrittenInPlace(folders.Beside(), folders.PerUser());
 }
 
 TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
@@ -180,20 +171,64 @@ TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
   }
 }
 
-// With a palette in both places, the one written last is the user's: a
-// program folder that stopped taking the file sent the last save per-user.
-TEST(PaletteFile, LoadsTheNewerOfTheTwoPalettes) {
-  for (const bool besideIsNewer : {false, true}) {
-    SCOPED_TRACE(besideIsNewer ? "newer beside the program" : "newer per-user");
+// Each copy reads from where it will write, whatever the files' dates: a
+// portable copy keeps its own palette, though restored with an old date and
+// though another copy of the user saved per-user since; an installed one
+// keeps to the per-user file and never writes beside itself.
+TEST(PaletteFile, EachCopyReadsFromWhereItWrites) {
+  struct Case {
+    const char* name;
+    bool installed;
+    bool besideFile;
+    bool perUserFile;
+    bool loadsBeside;  // else the per-user palette, or none when it has none
+  };
+  const Case cases[] = {
+      {"portable, both files", false, true, true, true},
+      {"installed, both files", true, true, true, false},
+      {"installed, first run", true, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Folders folders;
     ASSERT_TRUE(QDir().mkpath(QFileInfo(folders.PerUser()).path()));
-    ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
-    ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
-    MakeOld(besideIsNewer ? folders.PerUser() : folders.Beside());
+    if (c.besideFile) {
+      ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
+      MakeOld(folders.Beside());
+    }
+    if (c.perUserFile) {
+      ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
+    }
+    const QString other = c.loadsBeside ? folders.PerUser() : folders.Beside();
+    const QByteArray otherBefore = ReadAll(other);
+    PaletteFile file(folders.Beside(), folders.PerUser(),
+                     c.installed ? folders.Program() + QStringLiteral("/.") : QString());
 
-    const Loaded loaded = PaletteFile(folders.Beside(), folders.PerUser()).Load();
-    EXPECT_EQ(loaded.records, Whole(besideIsNewer ? kGolden : Inverted(kGolden)));
+    const Loaded loaded = file.Load();
+    EXPECT_EQ(loaded.records, c.loadsBeside   ? Whole(kGolden)
+                              : c.perUserFile ? Whole(Inverted(kGolden))
+                                              : LoadedRecords());
+    EXPECT_EQ(file.Save(kGolden).path, c.loadsBeside ? folders.Beside() : folders.PerUser());
+    EXPECT_EQ(ReadAll(other), otherBefore);
+    EXPECT_EQ(QDir(folders.Program()).entryList(QDir::Files | QDir::Hidden),
+              c.besideFile ? QStringList{QLatin1String(kFileName)} : QStringList());
   }
+}
+
+// A save that cannot go to this run's home goes to the per-user file, and
+// the user is told where, since the next start may not look there.
+TEST(PaletteFile, SaveThatFailsAtHomeGoesPerUserAndSaysWhere) {
+  Folders folders;
+  PaletteFile file(folders.Beside(), folders.PerUser());
+  file.Load();
+  ASSERT_TRUE(QDir(folders.Program()).removeRecursively());
+  ASSERT_TRUE(WriteFile(folders.Program(), {}));  // a file where the folder was
+
+  const Saved saved = file.Save(kGolden);
+  EXPECT_EQ(saved.path, folders.PerUser());
+  EXPECT_EQ(ReadAll(folders.PerUser()), GoldenBytes());
+  EXPECT_EQ(Count(saved.problem, folders.Beside()), 1) << saved.problem.toStdString();
+  EXPECT_EQ(Count(saved.problem, folders.PerUser()), 1);
 }
 
 // A palette this run cannot read is reported and left alone, and the save
@@ -246,7 +281,7 @@ TEST(PaletteFile, PaletteChangedAfterLoadIsNeverWrittenOverUnannounced) {
     EXPECT_EQ(::rename(Native(beside + QStringLiteral(".new")).c_str(), Native(beside).c_str()), 0);
   };
   const Case cases[] = {
-      {"nothing changed", true, [](const QString&) {}, nullptr},
+      {"only its date changed", true, [](const QString& beside) { MakeOld(beside); }, nullptr},
       {"replaced by another palette", true, replace, "kelvane-replaced.cfg"},
       {"created after the load", false, replace, "kelvane-replaced.cfg"},
       {"an earlier copy is in the way", true,

@@ -66,6 +66,20 @@ TEST_F(StartupTest, NextStartBringsBackWhatTheLastOneShowedAtExit) {
   EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("050066"));
 }
 
+// The sliders start at 0: only a slider the first state moves makes the
+// background a plain colour word.
+TEST_F(StartupTest, FirstStateRecoloursTheBackgroundOnlyThroughSlidersItMoves) {
+  for (const auto& [saved, shown] :
+       {std::pair{0x80000000u, 0x80000000u}, std::pair{0xFFFFFFFFu, 0x00FFFFFFu}}) {
+    palette::Records records{};
+    records[palette::kPreviewRecord - 1].back = static_cast<std::int32_t>(saved);
+    ASSERT_TRUE(palette::PaletteFile(PalettePath(), {}).Save(records).problem.isEmpty());
+    main.reset();
+    Load();
+    EXPECT_EQ(static_cast<std::uint32_t>(main->txtEXAMPLE->BackColor()), shown);
+  }
+}
+
 TEST_F(StartupTest, VersionLabelShowsTheNoticeWhileHeld) {
   Start();
   QWidget* version = Find("lblVERSION");
