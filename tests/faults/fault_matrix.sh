@@ -172,16 +172,6 @@ case $case in
     cmp -s "$beside" "$golden" || fail "the unreadable palette was written over"
     expect_size "$per_user" 200
     ;;
-  folder-at-palette-path)
-    mkdir "$beside"
-    give_away "$beside"
-    start
-    expect_told "$beside could not be read (Is a directory)"
-    expect_window
-    close_window
-    [[ -d $beside ]] || fail "the folder is gone"
-    expect_size "$per_user" 200
-    ;;
   read-only-program-folder)
     cp "$golden" "$beside"
     give_away "$beside"
@@ -221,43 +211,6 @@ case $case in
       "$per_user (No space left on device)"
     expect_only "$program" "huvenor "
     [[ ! -e $per_user ]] || fail "a per-user file appeared"
-    ;;
-  replaced-while-running)
-    cp "$golden" "$beside"
-    give_away "$beside"
-    start
-    expect_window
-    # Another palette put in place as a restore or a synchronisation would.
-    perl -0777 -pe '$_ = ~$_' "$golden" >"$beside.new"
-    give_away "$beside.new"
-    mv "$beside.new" "$beside"
-    cp "$beside" "$work/theirs"
-    close_window "$beside was changed by another program while Huvenor ran" \
-      "kept as $program/kelvane-replaced.cfg"
-    cmp -s "$program/kelvane-replaced.cfg" "$work/theirs" || fail "their palette was not kept"
-    expect_swatches_of_golden "$beside"
-    ;;
-  zero-length-file)
-    : >"$beside"
-    give_away "$beside"
-    start
-    expect_window
-    close_window
-    expect_size "$beside" 200
-    [[ $(od -An -tx1 -N 8 "$beside" | tr -d ' \n') == 00000000c0c0c000 ]] ||
-      fail "the first swatch is not at its design colours"
-    ;;
-  one-mib-file)
-    cp "$golden" "$beside"
-    head -c $((1024 * 1024 - 200)) /dev/urandom >"$work/tail"
-    cat "$work/tail" >>"$beside"
-    give_away "$beside"
-    start
-    expect_window
-    close_window
-    expect_size "$beside" $((1024 * 1024))
-    expect_swatches_of_golden "$beside"
-    cmp -s -i 200:0 "$beside" "$work/tail" || fail "the bytes past the records changed"
     ;;
   *)
     fail "unknown case"
