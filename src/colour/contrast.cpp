@@ -10,11 +10,6 @@ namespace colour {
 
 namespace {
 
-double Linear(Channel channel) {
-  const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return {};
@@ -81,9 +76,14 @@ std::optional<ColourWord> ParseRgb(std::string_view text) {
 
 }  // namespace
 
+double LinearChannel(Channel channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
 double RelativeLuminance(ColourWord word) {
-  return 0.2126 * Linear(ColorPart(word, 0)) + 0.7152 * Linear(ColorPart(word, 1)) +
-         0.0722 * Linear(ColorPart(word, 2));
+  return 0.2126 * LinearChannel(ColorPart(word, 0)) + 0.7152 * LinearChannel(ColorPart(word, 1)) +
+         0.0722 * LinearChannel(ColorPart(word, 2));
 }
 
 double ContrastRatio(ColourWord text, ColourWord background) {

@@ -12,6 +12,9 @@
 
 namespace colour {
 
+// Linear light 0..1 of one 8-bit sRGB channel, as the luminance takes it.
+double LinearChannel(Channel channel);
+
 // Relative luminance 0..1 of the word's three low bytes as sRGB.
 double RelativeLuminance(ColourWord word);
 
