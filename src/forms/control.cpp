@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "forms/colourword.h"
+#include "forms/drawfilter.h"
 
 namespace forms {
 
@@ -20,6 +21,10 @@ Control::Control(QWidget* widget, const TwipsRect& place, QPalette::ColorRole fo
       foreColor_(standardFore),
       backColor_(standardBack) {
   widget_->setGeometry(ToPixels(place));
+}
+
+Control::~Control() {
+  if (filter_) filter_->Detach(*this);
 }
 
 void Control::SetLeft(int twips) {
@@ -52,12 +57,19 @@ void Control::SetFont(const QFont& font) {
 void Control::Paint(QPalette::ColorRole role, colour::ColourWord word) {
   // System references resolve against the kind's own standard palette, so a
   // reference looks exactly like the control's untouched colour.
-  const QColor drawn = DrawnColour(word, QApplication::palette(widget_));
+  QColor drawn = DrawnColour(word, QApplication::palette(widget_));
+  if (filter_) drawn = filter_->Apply(drawn);
   QPalette palette = widget_->palette();
   palette.setColor(QPalette::Active, role, drawn);
   palette.setColor(QPalette::Inactive, role, drawn);
   palette.setColor(QPalette::Disabled, role, drawn);
   widget_->setPalette(palette);
+}
+
+void Control::Redraw() {
+  if (!widget_) return;  // the window, and the widget with it, is gone
+  Paint(foreRole_, foreColor_);
+  Paint(backRole_, backColor_);
 }
 
 std::int16_t Control::ShiftOf(Qt::KeyboardModifiers modifiers) {

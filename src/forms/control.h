@@ -23,6 +23,8 @@ class QMouseEvent;
 
 namespace forms {
 
+class DrawFilter;
+
 enum class MouseButton : std::int16_t { Left = 1, Right = 2, Middle = 4 };
 
 // Shift, X and Y arguments of a mouse event: Shift 1, Ctrl 2, Alt 4; twips.
@@ -39,7 +41,7 @@ class Control {
  public:
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
-  virtual ~Control() = default;
+  virtual ~Control();
 
   int Left() const { return left_; }
   int Top() const { return top_; }
@@ -78,9 +80,14 @@ class Control {
   static MouseEventArgs MouseArgs(const QMouseEvent& event);
 
  private:
+  friend class DrawFilter;
+
   void Paint(QPalette::ColorRole role, colour::ColourWord word);
+  // Paints both colours again, after the draw filter changed.
+  void Redraw();
 
   QPointer<QWidget> widget_;
+  DrawFilter* filter_ = nullptr;
   int left_;
   int top_;
   int width_;

@@ -42,7 +42,8 @@ char16_t TypedCharacter(const QKeyEvent& event) {
 
 }  // namespace
 
-// Either kind of editor tells its box when it gains or loses the focus.
+// Either kind of editor tells its box when it gains or loses the focus, and
+// shows the box's own commands around its standard context menu.
 template <class Editor>
 class TextBox::FocusReporting : public Editor {
  public:
@@ -50,6 +51,23 @@ class TextBox::FocusReporting : public Editor {
   TextBox* owner = nullptr;
 
  protected:
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    if (owner == nullptr || (owner->menuCommands_.empty() && owner->leadingActions_.empty())) {
+      return Editor::contextMenuEvent(event);
+    }
+    QMenu* menu = Editor::createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (!owner->leadingActions_.empty()) {
+      QAction* first = menu->actions().value(0);
+      menu->insertActions(first, owner->leadingActions_);
+      menu->insertSeparator(first);
+    }
+    if (!owner->menuCommands_.empty()) menu->addSeparator();
+    for (const auto& [caption, command] : owner->menuCommands_) {
+      menu->addAction(caption, menu, command);
+    }
+    menu->popup(event->globalPos());
+  }
   void focusInEvent(QFocusEvent* event) override {
     Editor::focusInEvent(event);
     if (owner) owner->RaiseFocus(true, event->reason());
@@ -92,16 +110,6 @@ class TextBox::LineWidget : public FocusReporting<QLineEdit> {
     QKeyEvent replaced(event->type(), code == u'\b' ? Qt::Key_Backspace : Qt::Key_unknown,
                        Qt::NoModifier, QString(QChar(static_cast<char16_t>(code))));
     QLineEdit::keyPressEvent(&replaced);
-  }
-  void contextMenuEvent(QContextMenuEvent* event) override {
-    if (owner == nullptr || owner->menuCommands_.empty()) return QLineEdit::contextMenuEvent(event);
-    QMenu* menu = createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addSeparator();
-    for (const auto& [caption, command] : owner->menuCommands_) {
-      menu->addAction(caption, menu, command);
-    }
-    menu->popup(event->globalPos());
   }
 };
 
@@ -190,6 +198,10 @@ void TextBox::SetSelText(const QString& text) {
 
 void TextBox::AddMenuCommand(const QString& caption, std::function<void()> command) {
   menuCommands_.emplace_back(caption, std::move(command));
+}
+
+void TextBox::AddLeadingMenuAction(QAction* action) {
+  leadingActions_.append(action);
 }
 
 void TextBox::RaiseChange() {

@@ -10,12 +10,14 @@
 // standard behaviour.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <utility>
 #include <vector>
 
 #include "forms/control.h"
 
+class QAction;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -46,6 +48,9 @@ class TextBox : public Control {
 
   // Adds a command below the box's standard context menu (Copy, Select All...).
   void AddMenuCommand(const QString& caption, std::function<void()> command);
+  // Shows `action` (a command, or a submenu of them) above the standard
+  // entries, after those added before it. The caller keeps it alive.
+  void AddLeadingMenuAction(QAction* action);
 
   std::function<void()> onChange;
   std::function<void()> onGotFocus;
@@ -74,6 +79,7 @@ class TextBox : public Control {
   // shows it with Qt's line breaks.
   QString memoText_;
   std::vector<std::pair<QString, std::function<void()>>> menuCommands_;
+  QList<QAction*> leadingActions_;
 };
 
 }  // namespace forms
