@@ -212,6 +212,7 @@ void Main::ConnectEvents() {
   lblSTORE.Connect(&forms::Label::onMouseDown,
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
+  ConnectReadability();
 }
 
 void Main::BringToFront() {

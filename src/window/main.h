@@ -16,8 +16,10 @@
 #include <utility>
 
 #include "colour/colour.h"
+#include "colour/vision.h"
 #include "forms/application.h"
 #include "forms/controlarray.h"
+#include "forms/drawfilter.h"
 #include "forms/form.h"
 #include "forms/label.h"
 #include "forms/optionbutton.h"
@@ -29,6 +31,9 @@
 #include "palette/palettefile.h"
 
 namespace window {
+
+// The formats the palette exports to, in the order the save dialog offers them.
+enum class PaletteFormat { Css, Gpl, Json };
 
 class Main {
  public:
@@ -82,6 +87,17 @@ class Main {
   void Picture1_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
   // Ctrl+V outside the channel boxes: a whole colour from the clipboard.
   void Form_Paste();
+  // Ctrl+Shift+R and the preview's menu: the target colour moves in
+  // lightness until the pair reaches `Threshold`.
+  void txtEXAMPLE_MakeReadable(double Threshold);
+  // The preview's Simulate menu: the preview and the swatches are drawn as
+  // someone with that vision sees them.
+  void txtEXAMPLE_Simulate(colour::Vision Vision);
+  // The palette panel's menu: asks where, then exports.
+  void Picture1_ExportPalette();
+  // Writes the swatches and the preview to `path`; a failure is reported.
+  // Returns whether the file was written.
+  bool ExportPalette(const QString& path, PaletteFormat format);
   void UpdateFinalHex();
 
   // Sets the three sliders to the channels of `word`. Their Change handlers
@@ -100,11 +116,19 @@ class Main {
   void ShowContrast();
   // The colour word a final hex box shows: 0 the text colour, 1 the background.
   colour::ColourWord FinalColour(std::int16_t Index) const;
+  // "Simulating Protanopia: contrast 3.90:1" for the preview's pair as
+  // drawn under the chosen vision; empty for normal vision.
+  QString SimulatedContrast() const;
   // The contrast summary of a pair, judged by the colours it is drawn with.
   QString ContrastOf(colour::ColourWord fore, colour::ColourWord back) const;
 
   void BuildControls();
   void ConnectEvents();
+  // The preview's and the palette's menus for readability and export, the
+  // shortcut that makes a pair readable, and the simulation's drawing.
+  void ConnectReadability();
+  // Shows `text` as a tooltip over the preview.
+  void TellAtPreview(const QString& text);
   void SetTabOrder();
   void EnterFirstState();
   void LoadPalette();
@@ -118,6 +142,10 @@ class Main {
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.
   std::optional<std::pair<colour::ColourWord, colour::ColourWord>> contrastShown_;
+  // Draws the preview and the swatches as the chosen vision sees them.
+  colour::Vision vision_ = colour::Vision::Normal;
+  forms::DrawFilter simulation_;
+  QString exportFolder_;
 };
 
 }  // namespace window
