@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@
 #include <chrono>
 
 #include "colour/colour.h"
+#include "colour/contrast.h"
+#include "colour/readable.h"
 #include "palette/palettefile.h"
 #include "window/main.h"
 
@@ -77,9 +80,11 @@ bool BackgroundFollowsSliders(const window::Main& main) {
 // The red slider moved by an assignment, which raises Change like a step of
 // the user's: the channel box, the preview and both final boxes follow. With
 // `painted`, up to the repainted window: what the user waits for to see.
-void MoveRedSlider(benchmark::State& state, bool painted) {
+void MoveRedSlider(benchmark::State& state, bool painted,
+                   colour::Vision vision = colour::Vision::Normal) {
   ShownWindow window;
   window::Main& main = window.main;
+  main.txtEXAMPLE_Simulate(vision);
   std::int16_t value = 0;
   for (auto _ : state) {
     value = value == 0x12 ? 0x34 : 0x12;
@@ -98,6 +103,39 @@ void SliderChange(benchmark::State& state) {
 
 void SliderChangePainted(benchmark::State& state) {
   MoveRedSlider(state, true);
+}
+
+// The same with the preview drawn as someone with protanopia sees it: only
+// the drawing of the changed colour goes through the simulation.
+void SliderChangeSimulated(benchmark::State& state) {
+  MoveRedSlider(state, false, colour::Vision::Protanopia);
+}
+
+// The search of a pair where both ways reach the threshold, so that both
+// bisections run to the end: mid-grey on itself, for large text. Every pair
+// costs at most these two bisections of a fixed number of steps.
+void MakeReadable(benchmark::State& state) {
+  colour::Readable readable{};
+  for (auto _ : state) {
+    readable = colour::MakeReadable(0x00808080, 0x00808080, colour::kAALarge);
+    benchmark::DoNotOptimize(readable);
+  }
+  if (!readable.reached || colour::ContrastRatio(readable.colour, 0x00808080) < colour::kAALarge) {
+    state.SkipWithError("the pair was not made readable");
+  }
+}
+
+// The palette exported as CSS through a save file beside the program, each
+// time over the last export.
+void PaletteExport(benchmark::State& state) {
+  ShownWindow window;
+  const QString path = window.programFolder.filePath(QStringLiteral("palette.css"));
+  for (auto _ : state) {
+    if (!window.main.ExportPalette(path, window::PaletteFormat::Css)) {
+      return state.SkipWithError("the export failed");
+    }
+  }
+  if (QFileInfo(path).size() < 24 * 2 * 30) state.SkipWithError("the export is not whole");
 }
 
 // One hex digit typed over the red channel's selected text, as a key from
@@ -216,6 +254,9 @@ void PaletteLoad(benchmark::State& state) {
 
 BENCHMARK(SliderChange)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SliderChangePainted)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SliderChangeSimulated)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MakeReadable)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PaletteExport)->Unit(benchmark::kMicrosecond);
 BENCHMARK(TypedDigit)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(SwatchRecall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OptionSwitch)->Unit(benchmark::kMicrosecond);

@@ -34,6 +34,7 @@ awk -F, '
   BEGIN {
     target["SliderChange"] = 20; target["TypedDigit"] = 20; target["SwatchRecall"] = 60
     target["PaletteSave"] = 1000; target["PaletteLoad"] = 100
+    target["MakeReadable"] = 1000; target["PaletteExport"] = 5000
     printf "%-22s %14s %12s\n", "event path", "median, us", "target, us"
   }
   $1 ~ /_median"$/ {
