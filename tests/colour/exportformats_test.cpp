@@ -8,25 +8,15 @@
 namespace colour {
 namespace {
 
-// The palette a first run shows, with the preview set to #4080C0 on white.
-PaletteColours FirstRunPalette() {
-  constexpr ColourWord kBlack = 0x00000000;
-  constexpr ColourWord kWhite = 0x00FFFFFF;
-  PaletteColours colours{{{kBlack, 0x00C0C0C0},
-                          {kWhite, 0x00004080},
-                          {kWhite, 0x00C000C0},
-                          {kWhite, 0x00C00000},
-                          {kBlack, 0x00008000},
-                          {kBlack, 0x0000FFFF},
-                          {kWhite, 0x000080FF},
-                          {kWhite, 0x000000FF},
-                          {kWhite, 0x008080FF},
-                          {kWhite, 0x00FF8080},
-                          {kBlack, 0x00C0E0FF},
-                          {kBlack, 0x00808000}}};
-  for (std::size_t i = 12; i < 18; ++i) colours[i] = {kWhite, kBlack};
-  for (std::size_t i = 18; i < 24; ++i) colours[i] = {kBlack, kWhite};
-  colours[24] = {0x00C08040, kWhite};
+// Text and background differ in every channel, and each pair from the next,
+// so a swapped pair, channel or entry shows.
+PaletteColours SomeColours() {
+  PaletteColours colours{};
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    const auto n = static_cast<Channel>(i);
+    colours[i] = {RGB(n, static_cast<Channel>(10 * n), 255),
+                  RGB(static_cast<Channel>(255 - n), 0, static_cast<Channel>(100 + n))};
+  }
   return colours;
 }
 
@@ -38,7 +28,7 @@ std::string Golden(const char* name) {
 }
 
 TEST(PaletteExport, WritesTheGoldenFiles) {
-  const PaletteColours colours = FirstRunPalette();
+  const PaletteColours colours = SomeColours();
   EXPECT_EQ(PaletteCss(colours), Golden("palette.css"));
   EXPECT_EQ(PaletteGpl(colours), Golden("palette.gpl"));
   EXPECT_EQ(PaletteJson(colours), Golden("palette.json"));

@@ -19,14 +19,9 @@ TEST(CssHsl, ReadsAsCssAndComesBackExactly) {
   EXPECT_NEAR(steel.saturation, 64.0 / 127, 1e-12);
   EXPECT_NEAR(steel.lightness, 128.0 / 255, 1e-12);
   EXPECT_DOUBLE_EQ(CssHsl(0x00FF00FF).hue, 300);  // magenta: red is the max, green < blue
-  for (int red = 0; red < 256; red += 15) {
-    for (int green = 0; green < 256; green += 5) {
-      for (int blue = 0; blue < 256; blue += 3) {
-        const ColourWord word =
-            RGB(static_cast<Channel>(red), static_cast<Channel>(green), static_cast<Channel>(blue));
-        ASSERT_EQ(FromCssHsl(CssHsl(word)), word) << std::hex << word;
-      }
-    }
+  // A prime step visits about 4,000 colours spread over every channel.
+  for (ColourWord word = 0; word <= 0x00FFFFFF; word += 4099) {
+    ASSERT_EQ(FromCssHsl(CssHsl(word)), word) << std::hex << word;
   }
 }
 
@@ -82,11 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadableCase{0x000000FF, kWhite, kAANormal, 0x000000EE},  // lightest (R, 0, 0)
                     ReadableCase{kBlack, kWhite, kAAANormal, kBlack},         // passes: no change
                     ReadableCase{0x000000FF, kWhite, kAAANormal, {}},
-                    ReadableCase{0x000000FF, kBlack, kAAANormal, {}},
                     ReadableCase{0x0000FF00, kWhite, kAALarge, {}},
                     ReadableCase{0x0000FF00, 0x00808080, kAALarge, {}},
                     ReadableCase{0x00FF0000, kBlack, kAAANormal, {}},
-                    ReadableCase{0x00C08040, kWhite, kAANormal, {}},
                     ReadableCase{0x00C08040, 0x00102030, kAAANormal, {}},
                     ReadableCase{0x00FFFF00, 0x00FF8000, kAANormal, {}},
                     ReadableCase{0x008000C0, 0x00808080, kAALarge, {}},
