@@ -14,7 +14,7 @@ void DrawFilter::Attach(Control& control) {
   if (control.filter_) control.filter_->Detach(control);
   control.filter_ = this;
   controls_.push_back(&control);
-  control.Redraw();
+  if (transform_) control.Redraw();
 }
 
 void DrawFilter::SetTransform(Transform transform) {
