@@ -56,7 +56,6 @@ int Channel(std::uint32_t value, std::uint32_t mask) {
 }  // namespace
 
 X11Picker::X11Picker() {
-  retry_.setInterval(kRetryMs);
   retry_.setSingleShot(true);
   QObject::connect(&retry_, &QTimer::timeout, [this] { TryGrab(); });
 }
@@ -125,7 +124,7 @@ void X11Picker::TryGrab() {
   if (status != XCB_GRAB_STATUS_SUCCESS) {
     xcb_flush(connection_);
     if (--triesLeft_ > 0) {
-      retry_.start();
+      retry_.start(kRetryMs);
       return;
     }
     End(Outcome::kFailed,
@@ -144,50 +143,52 @@ void X11Picker::TryGrab() {
 }
 
 void X11Picker::ReadEvents() {
-  std::optional<QPoint> moved;
-  while (connection_) {
-    const auto event = Owned(xcb_poll_for_event(connection_));
-    if (!event) break;
-    switch (event->response_type & 0x7F) {
-      case XCB_MOTION_NOTIFY: {
-        const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event.get());
-        moved = QPoint(motion->root_x, motion->root_y);
-        break;
-      }
-      case XCB_BUTTON_PRESS: {
-        const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event.get());
-        if (press->detail == 1) return Take(press->root_x, press->root_y);
-        if (press->detail == 3) return End(Outcome::kCancelled);
-        break;
-      }
-      case XCB_KEY_PRESS: {
-        const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
-        const Key key = keys_[press->detail];
-        if (key == Key::kCancel) return End(Outcome::kCancelled);
-        if (key == Key::kTake) {
-          const auto at = Pointer();
-          if (!at) return End(Outcome::kFailed, QStringLiteral("The X server did not answer."));
-          return Take(at->x(), at->y());
+  // Drawing the loupe waits for a reply, and events that come meanwhile are
+  // queued without waking the notifier again: they are read here after it.
+  for (std::optional<QPoint> moved; connection_; moved.reset()) {
+    while (const auto event = Owned(xcb_poll_for_event(connection_))) {
+      switch (event->response_type & 0x7F) {
+        case XCB_MOTION_NOTIFY: {
+          const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event.get());
+          moved = QPoint(motion->root_x, motion->root_y);
+          break;
         }
-        // One device pixel a press; the warp comes back as a motion.
-        const int dx = key == Key::kLeft ? -1 : key == Key::kRight ? 1 : 0;
-        const int dy = key == Key::kUp ? -1 : key == Key::kDown ? 1 : 0;
-        if (dx != 0 || dy != 0) {
-          xcb_warp_pointer(connection_, XCB_NONE, XCB_NONE, 0, 0, 0, 0,
-                           static_cast<std::int16_t>(dx), static_cast<std::int16_t>(dy));
-          xcb_flush(connection_);
+        case XCB_BUTTON_PRESS: {
+          const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event.get());
+          if (press->detail == 1) return Take(press->root_x, press->root_y);
+          if (press->detail == 3) return End(Outcome::kCancelled);
+          break;
         }
-        break;
+        case XCB_KEY_PRESS: {
+          const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
+          const Key key = keys_[press->detail];
+          if (key == Key::kCancel) return End(Outcome::kCancelled);
+          if (key == Key::kTake) {
+            const auto at = Pointer();
+            if (!at) return End(Outcome::kFailed, QStringLiteral("The X server did not answer."));
+            return Take(at->x(), at->y());
+          }
+          // One device pixel a press; the warp comes back as a motion.
+          const int dx = key == Key::kLeft ? -1 : key == Key::kRight ? 1 : 0;
+          const int dy = key == Key::kUp ? -1 : key == Key::kDown ? 1 : 0;
+          if (dx != 0 || dy != 0) {
+            xcb_warp_pointer(connection_, XCB_NONE, XCB_NONE, 0, 0, 0, 0,
+                             static_cast<std::int16_t>(dx), static_cast<std::int16_t>(dy));
+            xcb_flush(connection_);
+          }
+          break;
+        }
+        default:
+          break;
       }
-      default:
-        break;
     }
+    if (xcb_connection_has_error(connection_)) {
+      return End(Outcome::kFailed, QStringLiteral("The connection to the X server was lost."));
+    }
+    // Only the last of a burst of moves is drawn.
+    if (!moved) return;
+    ShowLoupe(moved->x(), moved->y());
   }
-  if (connection_ && xcb_connection_has_error(connection_)) {
-    return End(Outcome::kFailed, QStringLiteral("The connection to the X server was lost."));
-  }
-  // Only the last of a burst of moves is drawn.
-  if (moved) ShowLoupe(moved->x(), moved->y());
 }
 
 void X11Picker::ShowLoupe(int x, int y) {
