@@ -52,7 +52,8 @@ class TextBox::FocusReporting : public Editor {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override {
-    if (owner == nullptr || (owner->menuCommands_.empty() && owner->leadingActions_.empty())) {
+    if (owner == nullptr ||
+        (owner->menuCommands_.empty() && owner->leadingActions_.empty() && !owner->onContextMenu)) {
       return Editor::contextMenuEvent(event);
     }
     QMenu* menu = Editor::createStandardContextMenu();
@@ -66,6 +67,7 @@ class TextBox::FocusReporting : public Editor {
     for (const auto& [caption, command] : owner->menuCommands_) {
       menu->addAction(caption, menu, command);
     }
+    if (owner->onContextMenu) owner->onContextMenu(*menu);
     menu->popup(event->globalPos());
   }
   void focusInEvent(QFocusEvent* event) override {

@@ -20,6 +20,7 @@
 class QAction;
 class QLineEdit;
 class QPlainTextEdit;
+class QMenu;
 
 namespace forms {
 
@@ -56,6 +57,9 @@ class TextBox : public Control {
   std::function<void()> onGotFocus;
   std::function<void()> onLostFocus;
   std::function<void(std::int16_t& keyAscii)> onKeyPress;
+  // Raised as the box's context menu opens, its standard entries and the
+  // added commands in it, for entries that change with the window's state.
+  std::function<void(QMenu& menu)> onContextMenu;
 
  private:
   template <class Editor>

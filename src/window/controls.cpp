@@ -209,6 +209,7 @@ void Main::ConnectEvents() {
     });
   }
   form.AddShortcut(QKeySequence::Paste, [this] { Form_Paste(); });
+  ConnectPicking();
   lblSTORE.Connect(&forms::Label::onMouseDown,
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });

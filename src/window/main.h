@@ -29,6 +29,10 @@
 #include "forms/vscrollbar.h"
 #include "instance/preventnewinstance.h"
 #include "palette/palettefile.h"
+#include "picker/screenpicker.h"
+
+class QAction;
+class QMenu;
 
 namespace window {
 
@@ -98,6 +102,9 @@ class Main {
   // Writes the swatches and the preview to `path`; a failure is reported.
   // Returns whether the file was written.
   bool ExportPalette(const QString& path, PaletteFormat format);
+  // Ctrl+Shift+P, or "Pick from Screen" on the preview: the current target
+  // takes a colour from anywhere on the screen.
+  void Form_PickFromScreen();
   void UpdateFinalHex();
 
   // Sets the three sliders to the channels of `word`. Their Change handlers
@@ -121,6 +128,17 @@ class Main {
   QString SimulatedContrast() const;
   // The contrast summary of a pair, judged by the colours it is drawn with.
   QString ContrastOf(colour::ColourWord fore, colour::ColourWord back) const;
+
+  void ConnectPicking();
+  // As the preview's menu opens: the pick entry says whether picking is
+  // possible here, and why not.
+  void txtEXAMPLE_ContextMenu(QMenu& menu);
+  // Makes the picker on first use; false, with pickUnavailable_ saying why,
+  // where the platform has none.
+  bool HavePicker();
+  void PickedColour(colour::ColourWord word);
+  // TellAtPreview once the end of a pick has reached our windows.
+  void TellAfterPick(const QString& text);
 
   void BuildControls();
   void ConnectEvents();
@@ -146,6 +164,10 @@ class Main {
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;
   QString exportFolder_;
+  // Sought when first wanted: finding out may ask the desktop over D-Bus.
+  std::optional<QString> pickUnavailable_;
+  std::unique_ptr<picker::ScreenPicker> picker_;
+  QAction* pickEntry_ = nullptr;  // on the preview's menu, owned by the preview
 };
 
 }  // namespace window

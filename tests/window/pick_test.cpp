@@ -1,0 +1,110 @@
+// Picking a colour from the screen in the window: the preview's menu and
+// Ctrl+Shift+P where no picker exists (offscreen), and a real pick on a
+// virtual X server, started from the menu and taken from a swatch.
+#include <xcb/xcb.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QProcess>
+#include <QToolTip>
+#include <functional>
+
+#include "window_fixture.h"
+
+namespace window {
+namespace {
+
+class PickTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Start();
+  }
+
+  // Opens the preview's context menu, as a right click does.
+  QMenu* OpenPreviewMenu() {
+    // A right click reaches the multi-line box through its viewport.
+    QWidget* preview = Find<QAbstractScrollArea>("txtEXAMPLE")->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            preview->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(preview, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    EXPECT_NE(menu, nullptr);
+    return menu;
+  }
+
+  static bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 500 && !done(); ++i) QTest::qWait(10);
+    return done();
+  }
+
+  static void Xdotool(QStringList arguments) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments), 0)
+        << arguments.join(u' ').toStdString();
+  }
+
+  static void ClickAt(const QPoint& global) {
+    Xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
+  }
+};
+
+TEST_F(PickTest, WithoutAPickerTheEntryIsDisabledAndSaysWhy) {
+  ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+  QMenu* menu = OpenPreviewMenu();
+  ASSERT_NE(menu, nullptr);
+  const QList<QAction*> entries = menu->actions();
+  ASSERT_GE(entries.size(), 3);
+  EXPECT_EQ(entries[0]->text(), QStringLiteral("Pick from Screen"));
+  EXPECT_FALSE(entries[0]->isEnabled());
+  const QString why = entries[0]->toolTip();
+  EXPECT_TRUE(why.contains(QStringLiteral("\"offscreen\""))) << why.toStdString();
+  QStringList below;
+  for (QAction* entry : entries) below << entry->text();
+  EXPECT_TRUE(below.filter(QStringLiteral("Copy")).size() == 1 &&
+              below.filter(QStringLiteral("Select All")).size() == 1)
+      << below.join(u',').toStdString();
+  menu->close();
+
+  // The shortcut works from a channel box too, and says the same.
+  QWidget* box = Find("txtHEXCOLOR(1)");
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(QToolTip::text(), why);
+  EXPECT_EQ(main->txtHEXCOLOR[1].Text(), QStringLiteral("0")) << "the keys typed nothing";
+}
+
+TEST_F(PickTest, PickedColourGoesToTheTargetThroughTheSliders) {
+  ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);  // "Text Color:"
+  QMenu* menu = OpenPreviewMenu();
+  ASSERT_NE(menu, nullptr);
+  QAction* pick = menu->actions().value(0);
+  ASSERT_TRUE(pick->isEnabled()) << pick->toolTip().toStdString();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  // A real click on the entry: the picker takes the pointer as the menu
+  // lets go of it.
+  ClickAt(menu->mapToGlobal(menu->actionGeometry(pick).center()));
+  ASSERT_TRUE(WaitFor([] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->objectName() == QStringLiteral("loupe") && widget->isVisible()) return true;
+    }
+    return false;
+  }));
+  // Swatch 1's background, 128, 64, 0, inside its border.
+  ClickAt(Find("lblSTORE(1)")->mapToGlobal(QPoint(4, 4)));
+  ASSERT_TRUE(WaitFor([&] { return main->txtFINALHEX[0].Text() == QStringLiteral("804000"); }))
+      << main->txtFINALHEX[0].Text().toStdString();
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), colour::RGB(128, 64, 0));
+  EXPECT_EQ(main->txtHEXCOLOR[0].Text(), QStringLiteral("80"));
+  EXPECT_TRUE(WaitFor([] {
+    return QToolTip::text() == QStringLiteral("Picked #804000 as the text colour.");
+  })) << QToolTip::text().toStdString();
+  QTest::qWait(500);
+  EXPECT_TRUE(QToolTip::isVisible()) << "the tip stays for the user to read";
+}
+
+}  // namespace
+}  // namespace window
