@@ -209,6 +209,26 @@ void OptionSwitch(benchmark::State& state) {
   if (SliderColour(main) != edited) state.SkipWithError("the sliders did not follow the option");
 }
 
+// The colour a pick took, as the picker hands it over, up to the window
+// repainted: the sliders, the channel boxes, the preview and both final
+// boxes follow. Reading the pixel is the X server's part, timed with the
+// rest of the X11 path in bench/picker_paths.cpp.
+void PickedColourPainted(benchmark::State& state) {
+  ShownWindow window;
+  window::Main& main = window.main;
+  const std::array<colour::ColourWord, 2> picked = {colour::RGB(0x12, 0x34, 0x56),
+                                                    colour::RGB(0xAB, 0xCD, 0xEF)};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    main.PickedColour(picked[next]);
+    QApplication::processEvents();
+    next = 1 - next;
+  }
+  if (main.txtEXAMPLE->BackColor() != picked[1 - next] || !BackgroundFollowsSliders(main)) {
+    state.SkipWithError("the picked colour did not reach every box");
+  }
+}
+
 palette::Records SomeRecords() {
   palette::Records records;
   for (int n = 0; n < palette::kRecordCount; ++n) {
@@ -260,6 +280,7 @@ BENCHMARK(PaletteExport)->Unit(benchmark::kMicrosecond);
 BENCHMARK(TypedDigit)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(SwatchRecall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OptionSwitch)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PickedColourPainted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PaletteSave)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PaletteLoad)->Unit(benchmark::kMicrosecond);
 

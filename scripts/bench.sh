@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds what the benchmarks need and runs both: start-up time and memory
+# Builds what the benchmarks need and runs them: start-up time and memory
 # against the floor on a virtual X server (bench/startup.sh), then the event
-# paths of the real window on the offscreen platform (build/bench/bench_events).
+# paths of the real window on the offscreen platform (build/bench/bench_events),
+# then picking from the screen on a virtual X server (build/bench/bench_picker).
 #
 # Usage: scripts/bench.sh [RUNS]
 #   RUNS: starts of each program in the start-up benchmark, default 20.
@@ -12,7 +13,7 @@ runs=${1:-20}
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events
+cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events bench_picker
 
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs:" \
   "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
@@ -22,11 +23,17 @@ echo
 
 results=$(mktemp)
 runtime=$(mktemp -d)
-trap 'rm -rf "$results" "$runtime"' EXIT
+trap 'rm -rf "$results" "$results.x11" "$runtime"' EXIT
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} QT_QPA_PLATFORM=offscreen \
   build/bench/bench_events --benchmark_repetitions=5 \
   --benchmark_display_aggregates_only=true \
   --benchmark_out="$results" --benchmark_out_format=csv
+# Picking from the screen goes through an X server: a virtual one of its own.
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} scripts/with-xvfb.sh env QT_QPA_PLATFORM=xcb \
+  build/bench/bench_picker --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true \
+  --benchmark_out="$results.x11" --benchmark_out_format=csv
+tail -n +2 "$results.x11" | grep -v '^name,' >>"$results"
 
 # The medians against their targets, in microseconds.
 echo
@@ -35,6 +42,7 @@ awk -F, '
     target["SliderChange"] = 20; target["TypedDigit"] = 20; target["SwatchRecall"] = 60
     target["PaletteSave"] = 1000; target["PaletteLoad"] = 100
     target["MakeReadable"] = 1000; target["PaletteExport"] = 5000
+    target["PickedColour/0"] = 100; target["LoupeMove"] = 4000
     printf "%-22s %14s %12s\n", "event path", "median, us", "target, us"
   }
   $1 ~ /_median"$/ {

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core fonts-dejavu-extra
-  libxcb1-dev
+  libxcb1-dev libxcb-xtest0-dev
   xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev
   dbus-daemon python3-dbusmock
 )

@@ -105,6 +105,8 @@ class Main {
   // Ctrl+Shift+P, or "Pick from Screen" on the preview: the current target
   // takes a colour from anywhere on the screen.
   void Form_PickFromScreen();
+  // The picker took `word` for the current target.
+  void PickedColour(colour::ColourWord word);
   void UpdateFinalHex();
 
   // Sets the three sliders to the channels of `word`. Their Change handlers
@@ -136,7 +138,6 @@ class Main {
   // Makes the picker on first use; false, with pickUnavailable_ saying why,
   // where the platform has none.
   bool HavePicker();
-  void PickedColour(colour::ColourWord word);
   // TellAtPreview once the end of a pick has reached our windows.
   void TellAfterPick(const QString& text);
 
