@@ -21,46 +21,16 @@
 #include "colour/contrast.h"
 #include "colour/readable.h"
 #include "palette/palettefile.h"
+#include "shown_window.h"
 #include "window/main.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class NoOtherCopies : public instance::WindowFinder {
- public:
-  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
-  void ActivateWindow(const Window&) override {}
-};
-
-// Scratch folders go beside this program, on the disk that holds the
-// program's own palette file: the system's temporary folder may be in
-// memory, where a save's sync would cost nothing.
-QString ScratchTemplate() {
-  return QCoreApplication::applicationDirPath() + QStringLiteral("/scratch-XXXXXX");
-}
-
 QString FileIn(const QTemporaryDir& folder) {
   return folder.filePath(QString::fromLatin1(palette::kFileName));
 }
-
-// The window as the program starts it. It is destroyed without being closed,
-// so no palette is saved.
-struct ShownWindow {
-  ShownWindow() {
-    app.msgBoxHandler = [](const QString&) {};
-    main.form.Load();
-    main.form.Show();
-    main.form.widget()->activateWindow();
-    QApplication::processEvents();
-  }
-
-  QTemporaryDir programFolder{ScratchTemplate()};
-  QTemporaryDir userFolder{ScratchTemplate()};
-  forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
-  NoOtherCopies finder;
-  window::Main main{app, finder, userFolder.filePath(QStringLiteral("kelvane.cfg"))};
-};
 
 QString FinalHex(colour::ColourWord word) {
   return QString::fromStdString(colour::FinalHex(word));
@@ -82,7 +52,7 @@ bool BackgroundFollowsSliders(const window::Main& main) {
 // `painted`, up to the repainted window: what the user waits for to see.
 void MoveRedSlider(benchmark::State& state, bool painted,
                    colour::Vision vision = colour::Vision::Normal) {
-  ShownWindow window;
+  bench::ShownWindow window;
   window::Main& main = window.main;
   main.txtEXAMPLE_Simulate(vision);
   std::int16_t value = 0;
@@ -128,7 +98,7 @@ void MakeReadable(benchmark::State& state) {
 // The palette exported as CSS through a save file beside the program, each
 // time over the last export.
 void PaletteExport(benchmark::State& state) {
-  ShownWindow window;
+  bench::ShownWindow window;
   const QString path = window.programFolder.filePath(QStringLiteral("palette.css"));
   for (auto _ : state) {
     if (!window.main.ExportPalette(path, window::PaletteFormat::Css)) {
@@ -143,7 +113,7 @@ void PaletteExport(benchmark::State& state) {
 // it, and the slider, the preview and both final boxes follow. Selecting the
 // text, as the box does when it gets the focus, is not timed.
 void TypedDigit(benchmark::State& state) {
-  ShownWindow window;
+  bench::ShownWindow window;
   window::Main& main = window.main;
   auto* box = main.form.widget()->findChild<QLineEdit*>(QStringLiteral("txtHEXCOLOR(0)"));
   if (box == nullptr) return state.SkipWithError("no channel box txtHEXCOLOR(0)");
@@ -179,7 +149,7 @@ void TypedDigit(benchmark::State& state) {
 // every channel: the preview, the sliders, the channel boxes, both final
 // boxes and the marker follow.
 void SwatchRecall(benchmark::State& state) {
-  ShownWindow window;
+  bench::ShownWindow window;
   window::Main& main = window.main;
   std::int16_t swatch = 0;
   for (auto _ : state) {
@@ -196,7 +166,7 @@ void SwatchRecall(benchmark::State& state) {
 // Choosing the other option of the pair: the sliders take the colour it
 // edits. The preview holds white on brown, so every channel moves.
 void OptionSwitch(benchmark::State& state) {
-  ShownWindow window;
+  bench::ShownWindow window;
   window::Main& main = window.main;
   main.lblSTORE_MouseDown(1, 1, 0, 0, 0);
   std::int16_t option = 1;
@@ -215,7 +185,7 @@ void OptionSwitch(benchmark::State& state) {
 // the X server's part, timed with the rest of the X11 path in bench/picker_paths.cpp; the tip that
 // says what was taken comes later and is not timed.
 void PickedColour(benchmark::State& state) {
-  ShownWindow window;
+  bench::ShownWindow window;
   window::Main& main = window.main;
   QWidget* preview = main.txtEXAMPLE->widget();
   const std::array<colour::ColourWord, 2> picked = {colour::RGB(0x12, 0x34, 0x56),
@@ -245,8 +215,8 @@ palette::Records SomeRecords() {
 // The save at the window's close: a new file written and renamed over the
 // old one, each time with other bytes.
 void PaletteSave(benchmark::State& state) {
-  QTemporaryDir programFolder{ScratchTemplate()};
-  QTemporaryDir userFolder{ScratchTemplate()};
+  QTemporaryDir programFolder{bench::ScratchTemplate()};
+  QTemporaryDir userFolder{bench::ScratchTemplate()};
   palette::PaletteFile file(FileIn(programFolder), FileIn(userFolder));
   palette::Records records = SomeRecords();
   for (auto _ : state) {
@@ -260,8 +230,8 @@ void PaletteSave(benchmark::State& state) {
 
 // The load at the window's start, of a whole 200-byte file beside the program.
 void PaletteLoad(benchmark::State& state) {
-  QTemporaryDir programFolder{ScratchTemplate()};
-  QTemporaryDir userFolder{ScratchTemplate()};
+  QTemporaryDir programFolder{bench::ScratchTemplate()};
+  QTemporaryDir userFolder{bench::ScratchTemplate()};
   const palette::Records records = SomeRecords();
   if (!palette::PaletteFile(FileIn(programFolder), {}).Save(records).problem.isEmpty()) {
     return state.SkipWithError("the file could not be made");

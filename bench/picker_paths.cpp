@@ -9,22 +9,16 @@
 #include <xcb/xtest.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <chrono>
 #include <functional>
 
 #include "colour/colour.h"
+#include "shown_window.h"
 #include "window/main.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class NoOtherCopies : public instance::WindowFinder {
- public:
-  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
-  void ActivateWindow(const Window&) override {}
-};
 
 // A mouse of the benchmark's own.
 class FakeMouse {
@@ -70,12 +64,8 @@ QWidget* Loupe() {
 
 // The window as the program shows it, and two spots of it whose colours are
 // known: the backgrounds of swatches 1 and 2, inside their borders.
-struct PickingWindow {
+struct PickingWindow : bench::ShownWindow {
   PickingWindow() {
-    app.msgBoxHandler = [](const QString&) {};
-    main.form.Load();
-    main.form.Show();
-    main.form.widget()->activateWindow();
     SpinUntil([&] { return main.form.widget()->isActiveWindow(); });
     for (int i = 0; i < 2; ++i) {
       const forms::Label& swatch = main.lblSTORE[i + 1];
@@ -89,11 +79,6 @@ struct PickingWindow {
     return SpinUntil([] { return Loupe() != nullptr; });
   }
 
-  QTemporaryDir programFolder;
-  QTemporaryDir userFolder;
-  forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
-  NoOtherCopies finder;
-  window::Main main{app, finder, userFolder.filePath(QStringLiteral("kelvane.cfg"))};
   std::array<QPoint, 2> spots;
   std::array<colour::ColourWord, 2> colours{};
   // One for the whole run: Xvfb has been seen to keep a button down after

@@ -73,7 +73,7 @@ bool X11Picker::Start(QWidget* /*window*/) {
   connection_ = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(connection_)) {
     Release();
-    QTimer::singleShot(0, [this] {
+    QTimer::singleShot(0, &retry_, [this] {
       if (onFailed) onFailed(QStringLiteral("The X server could not be reached."));
     });
     return true;
