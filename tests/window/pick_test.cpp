@@ -1,8 +1,6 @@
 // Picking a colour from the screen in the window: the preview's menu and
 // Ctrl+Shift+P where no picker exists (offscreen), and a real pick on a
 // virtual X server, started from the menu and taken from a swatch.
-#include <xcb/xcb.h>
-
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QContextMenuEvent>
