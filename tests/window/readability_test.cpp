@@ -89,8 +89,9 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   const QStringList texts = PreviewMenu(QStringLiteral("Make Readable: Large"));
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), colour::MakeReadable(0x00AAAAAA, kWhite, 3).colour);
   EXPECT_EQ(
-      texts.mid(0, 11),
-      (QStringList{QStringLiteral("Make Readable: AA (4.5:1)\tCtrl+Shift+R"),
+      texts.mid(0, 13),
+      (QStringList{QStringLiteral("Pick from Screen"), QString(),
+                   QStringLiteral("Make Readable: AA (4.5:1)\tCtrl+Shift+R"),
                    QStringLiteral("Make Readable: AAA (7:1)"),
                    QStringLiteral("Make Readable: Large Text AA (3:1)"), QString(),
                    QStringLiteral("Simulate"), QStringLiteral(">Normal Vision"),
