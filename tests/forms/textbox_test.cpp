@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "forms/colourword.h"
 #include "forms/form.h"
+#include "forms/recordfile.h"
 
 namespace forms {
 namespace {
@@ -117,6 +119,16 @@ TEST_F(TextBoxTest, ColourWordsComeBackAsAssignedAndReferencesDrawAsTheSystemCol
   EXPECT_EQ(box.ForeColor(), kSystemWindowText);
   EXPECT_EQ(box.widget()->palette().color(QPalette::Base), standard.color(QPalette::Base));
   EXPECT_EQ(box.widget()->palette().color(QPalette::Text), standard.color(QPalette::Text));
+}
+
+// Reading and writing records is covered through the palette file
+// (tests/palette); a device that fails is reported, not hidden.
+TEST(RecordFile, AFailingDeviceIsReported) {
+  QByteArray bytes(8, '\0');
+  QBuffer device(&bytes);
+  ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+  const std::array<std::byte, 4> record{};
+  EXPECT_FALSE(RecordFile(device, 4).Write(1, record).isEmpty());
 }
 
 }  // namespace

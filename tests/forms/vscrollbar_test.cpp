@@ -39,40 +39,36 @@ TEST_F(VScrollBarTest, StartsAtMinAndAssignmentsRaiseChangeOnlyForANewValue) {
   EXPECT_TRUE(scrolls.empty());
 }
 
-struct ClickCase {
+struct MoveCase {
   const char* name;
   std::int16_t start;
-  QStyle::SubControl part;
+  QStyle::SubControl part;  // clicked, or else
+  Qt::Key key;              // pressed
   std::int16_t expected;
 };
 
-TEST_F(VScrollBarTest, ClicksMoveTheNaturalWayAndStopAtTheEnds) {
-  const ClickCase cases[] = {
-      {"top arrow raises by one", 100, QStyle::SC_ScrollBarSubLine, 101},
-      {"bottom arrow lowers by one", 100, QStyle::SC_ScrollBarAddLine, 99},
-      {"top arrow stops at 255", 255, QStyle::SC_ScrollBarSubLine, 255},
-      {"bottom arrow stops at 0", 0, QStyle::SC_ScrollBarAddLine, 0},
-      {"trough above the thumb raises by 16", 100, QStyle::SC_ScrollBarSubPage, 116},
-      {"trough below the thumb lowers by 16", 100, QStyle::SC_ScrollBarAddPage, 84},
-      {"trough stops at 255", 250, QStyle::SC_ScrollBarSubPage, 255},
-      {"trough stops at 0", 10, QStyle::SC_ScrollBarAddPage, 0},
+TEST_F(VScrollBarTest, ClicksAndKeysMoveTheNaturalWayAndStopAtTheEnds) {
+  const MoveCase cases[] = {
+      {"top arrow raises by one", 100, QStyle::SC_ScrollBarSubLine, {}, 101},
+      {"bottom arrow lowers by one", 100, QStyle::SC_ScrollBarAddLine, {}, 99},
+      {"top arrow stops at 255", 255, QStyle::SC_ScrollBarSubLine, {}, 255},
+      {"bottom arrow stops at 0", 0, QStyle::SC_ScrollBarAddLine, {}, 0},
+      {"trough above the thumb raises by 16", 100, QStyle::SC_ScrollBarSubPage, {}, 116},
+      {"trough below the thumb lowers by 16", 100, QStyle::SC_ScrollBarAddPage, {}, 84},
+      {"trough stops at 255", 250, QStyle::SC_ScrollBarSubPage, {}, 255},
+      {"trough stops at 0", 10, QStyle::SC_ScrollBarAddPage, {}, 0},
+      {"Up raises by one", 100, {}, Qt::Key_Up, 101},
+      {"Page Down lowers by 16", 101, {}, Qt::Key_PageDown, 85},
   };
-  for (const ClickCase& c : cases) {
+  bar.widget()->setFocus();
+  for (const MoveCase& c : cases) {
     bar.SetValue(c.start);
     changes.clear();
-    QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(c.part));
+    c.key != 0 ? QTest::keyClick(bar.widget(), c.key)
+               : QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(c.part));
     EXPECT_EQ(bar.Value(), c.expected) << c.name;
     EXPECT_EQ(changes.size(), c.start == c.expected ? 0u : 1u) << c.name;
   }
-}
-
-TEST_F(VScrollBarTest, KeysMoveTheNaturalWay) {
-  bar.SetValue(100);
-  bar.widget()->setFocus();
-  QTest::keyClick(bar.widget(), Qt::Key_Up);
-  EXPECT_EQ(bar.Value(), 101);
-  QTest::keyClick(bar.widget(), Qt::Key_PageDown);
-  EXPECT_EQ(bar.Value(), 85);
 }
 
 TEST_F(VScrollBarTest, DraggingRaisesScrollPerStepAndOneChangeOnRelease) {

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QScreen>
 
-#include "forms/colourword.h"
 #include "window_fixture.h"
 
 namespace window {
@@ -15,11 +14,6 @@ namespace {
 
 class LayoutTest : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
   QRect PlaceInWindow(const char* name) const {
     QWidget* widget = Find(name);
     return QRect(widget->mapTo(main->form.widget(), QPoint(0, 0)), widget->size());
@@ -71,20 +65,15 @@ TEST_F(LayoutTest, ControlsStandWhereTheirTwipsPutThem) {
     EXPECT_EQ(PlaceInWindow(place.name), place.pixels) << place.name;
 }
 
-TEST_F(LayoutTest, SwatchesShowTheirDesignPairs) {
-  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
-    EXPECT_EQ(main->lblSTORE[i].BackColor(), kDesignSwatches[static_cast<std::size_t>(i)].back);
-    EXPECT_EQ(main->lblSTORE[i].ForeColor(), kDesignSwatches[static_cast<std::size_t>(i)].fore);
-  }
-  // Drawn, not just stored: swatch 1 is 128, 64, 0 and swatch 7 pure red.
+// Drawn, not just stored: swatch 1 is 128, 64, 0 and swatch 7 pure red, each
+// in a flat black border; the marker frames swatch 0, clipped by the panel.
+TEST_F(LayoutTest, SwatchesAndTheMarkerAreDrawnAsDesigned) {
   const QRect second = PlaceInWindow("lblSTORE(1)");
   EXPECT_EQ(PixelAt(second.topLeft() + QPoint(2, second.height() - 3)), QColor(128, 64, 0));
   const QRect eighth = PlaceInWindow("lblSTORE(7)");
   EXPECT_EQ(PixelAt(eighth.topLeft() + QPoint(2, eighth.height() - 3)), QColor(255, 0, 0));
   EXPECT_EQ(PixelAt(eighth.topLeft()), QColor(Qt::black)) << "flat black border";
-}
 
-TEST_F(LayoutTest, MarkerFramesSwatchZeroClippedByThePanel) {
   EXPECT_EQ(main->shpSTOREMARK->Left(), -15);
   EXPECT_EQ(main->shpSTOREMARK->Top(), -15);
   const QPoint inside = PlaceInWindow("Picture1").topLeft() + QPoint(1, 1);

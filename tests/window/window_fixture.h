@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <string>
 
 #include "window/main.h"
 
@@ -31,51 +34,81 @@ class FakeCopies : public instance::WindowFinder {
 // Thrown by the application's End in tests, which must not exit the runner.
 struct Ended {};
 
+// Every test starts with the window shown on a first run (no palette file).
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(programFolder.isValid());
-    ASSERT_TRUE(userFolder.isValid());
+    ASSERT_TRUE(programFolder.isValid() && userFolder.isValid());
     app.msgBoxHandler = [this](const QString& text) { messages << text; };
     app.onEnd = [] { throw Ended{}; };
+    Start();
   }
   void TearDown() override { main.reset(); }
 
-  // Loads and shows the window, as the program's start does.
+  // Makes the window, raises its Load and shows it, as the program's start
+  // does. A window made before goes first, without its Unload.
   void Start() {
-    Load();
+    main.reset();
+    main = std::make_unique<Main>(app, finder, userFolder.filePath(QStringLiteral("kelvane.cfg")));
+    main->form.Load();
     main->form.Show();
     main->form.widget()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main->form.widget()));
   }
 
-  // Makes the window and raises its Load, as the program's start does.
-  void Load() {
-    main = std::make_unique<Main>(app, finder, UserPalettePath());
-    main->form.Load();
-  }
-
   // Closes the window the way the user does, which unloads it.
   void Close() { main->form.widget()->close(); }
 
-  std::array<int, 3> Sliders() const {
-    return {main->vsbCOLOR[0].Value(), main->vsbCOLOR[1].Value(), main->vsbCOLOR[2].Value()};
-  }
-
-  QString UserPalettePath() const { return userFolder.filePath(QStringLiteral("kelvane.cfg")); }
-
   QString PalettePath() const { return programFolder.filePath(QStringLiteral("kelvane.cfg")); }
 
-  template <typename Widget = QWidget>
-  Widget* Find(const char* objectName) const {
-    auto* widget = main->form.widget()->findChild<Widget*>(QString::fromLatin1(objectName));
-    EXPECT_NE(widget, nullptr) << objectName;
-    return widget;
+  // What the window shows, in one line: the target, the sliders, the channel
+  // boxes, the final hex boxes, and the preview's text colour on its
+  // background as colour words.
+  std::string Shown() const {
+    const auto word = [](colour::ColourWord w) {
+      return QString::number(static_cast<std::uint32_t>(w), 16).toUpper().rightJustified(8, u'0');
+    };
+    const auto value = [this](int i) {
+      return QString::number(main->vsbCOLOR[static_cast<std::int16_t>(i)].Value());
+    };
+    const auto box = [this](int i) {
+      return main->txtHEXCOLOR[static_cast<std::int16_t>(i)].Text();
+    };
+    return QStringLiteral("%1: %2 %3 %4 | %5 %6 %7 | %8 %9 | %10 on %11")
+        .arg(main->optITEM[0].Value() ? QStringLiteral("text") : QStringLiteral("back"), value(0),
+             value(1), value(2), box(0), box(1), box(2), main->txtFINALHEX[0].Text(),
+             main->txtFINALHEX[1].Text(), word(main->txtEXAMPLE->ForeColor()),
+             word(main->txtEXAMPLE->BackColor()))
+        .toStdString();
   }
 
-  void Type(const char* objectName, const QString& keys) {
-    QWidget* box = Find(objectName);
-    QTest::keyClicks(box, keys);
+  template <typename Widget = QWidget>
+  Widget* Find(const QString& objectName) const {
+    auto* widget = main->form.widget()->findChild<Widget*>(objectName);
+    EXPECT_NE(widget, nullptr) << objectName.toStdString();
+    return widget;
+  }
+  template <typename Widget = QWidget>
+  Widget* Find(const char* objectName) const {
+    return Find<Widget>(QString::fromLatin1(objectName));
+  }
+
+  void Click(const QString& objectName, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(Find(objectName), button);
+  }
+  void PressSwatch(int swatch, Qt::MouseButton button) {
+    Click(QStringLiteral("lblSTORE(%1)").arg(swatch), button);
+  }
+  void ChooseTarget(int item) { Click(QStringLiteral("optITEM(%1)").arg(item)); }
+
+  // Puts `text` on the clipboard and presses Ctrl+V in `objectName`, over
+  // the whole text of a box.
+  void Paste(const char* objectName, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QWidget* widget = Find(objectName);
+    widget->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+    QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
   }
 
   QTemporaryDir programFolder;
