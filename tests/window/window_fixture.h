@@ -65,35 +65,26 @@ class WindowTest : public testing::Test {
   // boxes, the final hex boxes, and the preview's text colour on its
   // background as colour words.
   std::string Shown() const {
-    const auto word = [](colour::ColourWord w) {
-      return QString::number(static_cast<std::uint32_t>(w), 16).toUpper().rightJustified(8, u'0');
-    };
-    const auto value = [this](int i) {
-      return QString::number(main->vsbCOLOR[static_cast<std::int16_t>(i)].Value());
-    };
-    const auto box = [this](int i) {
-      return main->txtHEXCOLOR[static_cast<std::int16_t>(i)].Text();
-    };
-    return QStringLiteral("%1: %2 %3 %4 | %5 %6 %7 | %8 %9 | %10 on %11")
-        .arg(main->optITEM[0].Value() ? QStringLiteral("text") : QStringLiteral("back"), value(0),
-             value(1), value(2), box(0), box(1), box(2), main->txtFINALHEX[0].Text(),
-             main->txtFINALHEX[1].Text(), word(main->txtEXAMPLE->ForeColor()),
-             word(main->txtEXAMPLE->BackColor()))
+    const Main& m = *main;
+    const auto text = [](const forms::TextBox& box) { return box.Text().toUtf8(); };
+    return QString::asprintf("%s: %d %d %d | %s %s %s | %s %s | %08X on %08X",
+                             m.optITEM[0].Value() ? "text" : "back", m.vsbCOLOR[0].Value(),
+                             m.vsbCOLOR[1].Value(), m.vsbCOLOR[2].Value(),
+                             text(m.txtHEXCOLOR[0]).data(), text(m.txtHEXCOLOR[1]).data(),
+                             text(m.txtHEXCOLOR[2]).data(), text(m.txtFINALHEX[0]).data(),
+                             text(m.txtFINALHEX[1]).data(), unsigned(m.txtEXAMPLE->ForeColor()),
+                             unsigned(m.txtEXAMPLE->BackColor()))
         .toStdString();
   }
 
   template <typename Widget = QWidget>
-  Widget* Find(const QString& objectName) const {
-    auto* widget = main->form.widget()->findChild<Widget*>(objectName);
-    EXPECT_NE(widget, nullptr) << objectName.toStdString();
+  Widget* Find(QAnyStringView objectName) const {
+    auto* widget = main->form.widget()->findChild<Widget*>(objectName.toString());
+    EXPECT_NE(widget, nullptr) << objectName.toString().toStdString();
     return widget;
   }
-  template <typename Widget = QWidget>
-  Widget* Find(const char* objectName) const {
-    return Find<Widget>(QString::fromLatin1(objectName));
-  }
 
-  void Click(const QString& objectName, Qt::MouseButton button = Qt::LeftButton) {
+  void Click(QAnyStringView objectName, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(Find(objectName), button);
   }
   void PressSwatch(int swatch, Qt::MouseButton button) {
@@ -103,7 +94,7 @@ class WindowTest : public testing::Test {
 
   // Puts `text` on the clipboard and presses Ctrl+V in `objectName`, over
   // the whole text of a box.
-  void Paste(const char* objectName, const QString& text) {
+  void Paste(QAnyStringView objectName, const QString& text) {
     QApplication::clipboard()->setText(text);
     QWidget* widget = Find(objectName);
     widget->setFocus();

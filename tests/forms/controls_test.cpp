@@ -1,40 +1,69 @@
-#include "forms/textbox.h"
-
+// The forms controls in a real window, driven by real events.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QBuffer>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <memory>
 
 #include "forms/colourword.h"
 #include "forms/form.h"
 #include "forms/recordfile.h"
+#include "forms/textbox.h"
+#include "forms/vscrollbar.h"
 
 namespace forms {
 namespace {
 
-class TextBoxTest : public testing::Test {
+// Two text boxes, to move the focus between, and a channel slider: 255 at
+// the top, 0 at the bottom.
+class ControlsTest : public testing::Test {
  protected:
   void SetUp() override {
-    window.resize(200, 100);
+    window.resize(200, 200);
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    box.onChange = [this] { changes.push_back(box.Text()); };
+    box.onChange = [this] { texts.push_back(box.Text()); };
+    bar.onChange = [this] { changes.push_back(bar.Value()); };
+    bar.onScroll = [this] { scrolls.push_back(bar.Value()); };
     box.widget()->setFocus();
+  }
+
+  // Where a part of the slider (an arrow, the trough, the thumb) is drawn,
+  // for the mouse to press as a user would.
+  QPoint CentreOf(QStyle::SubControl part) const {
+    auto* scrollBar = static_cast<QScrollBar*>(bar.widget());
+    QStyleOptionSlider option;
+    option.initFrom(scrollBar);
+    option.orientation = scrollBar->orientation();
+    option.minimum = scrollBar->minimum();
+    option.maximum = scrollBar->maximum();
+    option.sliderPosition = scrollBar->sliderPosition();
+    option.sliderValue = scrollBar->value();
+    option.singleStep = scrollBar->singleStep();
+    option.pageStep = scrollBar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return scrollBar->style()
+        ->subControlRect(QStyle::CC_ScrollBar, &option, part, scrollBar)
+        .center();
   }
 
   QWidget window;
   TextBox box{&window, {0, 0, 1500, 330}, {}};
   TextBox other{&window, {0, 600, 1500, 330}, {}};
-  std::vector<QString> changes;
+  VScrollBar bar{&window, {1800, 0, 240, 2535}, {255, 0, 1, 16}};
+  std::vector<QString> texts;
+  std::vector<std::int16_t> changes;
+  std::vector<std::int16_t> scrolls;
 };
+using TextBoxTest = ControlsTest;
+using VScrollBarTest = ControlsTest;
 
 // The window owns its widgets; a control only refers to its own. Under the
 // address sanitizer a widget deleted twice fails here.
@@ -57,9 +86,9 @@ TEST(ControlOwnership, WindowAndControlMayGoInEitherOrder) {
 
 TEST_F(TextBoxTest, ChangeIsRaisedInsideAnAssignmentOnlyWhenTheTextDiffers) {
   box.SetText(QStringLiteral("A"));
-  ASSERT_EQ(changes, std::vector<QString>{QStringLiteral("A")});
+  ASSERT_EQ(texts, std::vector<QString>{QStringLiteral("A")});
   box.SetText(QStringLiteral("A"));
-  EXPECT_EQ(changes.size(), 1u) << "assigning the same text must raise nothing";
+  EXPECT_EQ(texts.size(), 1u) << "assigning the same text must raise nothing";
 }
 
 // The keys a box keeps from the window's shortcuts are decided ahead of
@@ -119,6 +148,58 @@ TEST_F(TextBoxTest, ColourWordsComeBackAsAssignedAndReferencesDrawAsTheSystemCol
   EXPECT_EQ(box.ForeColor(), kSystemWindowText);
   EXPECT_EQ(box.widget()->palette().color(QPalette::Base), standard.color(QPalette::Base));
   EXPECT_EQ(box.widget()->palette().color(QPalette::Text), standard.color(QPalette::Text));
+}
+
+TEST_F(VScrollBarTest, StartsAtMinAndAssignmentsRaiseChangeOnlyForANewValue) {
+  EXPECT_EQ(bar.Value(), 255);
+  bar.SetValue(5);
+  bar.SetValue(5);
+  EXPECT_EQ(changes, std::vector<std::int16_t>{5});
+  EXPECT_TRUE(scrolls.empty());
+}
+
+struct MoveCase {
+  const char* name;
+  std::int16_t start;
+  QStyle::SubControl part;  // clicked, or else
+  Qt::Key key;              // pressed
+  std::int16_t expected;
+};
+
+TEST_F(VScrollBarTest, ClicksAndKeysMoveTheNaturalWayAndStopAtTheEnds) {
+  const MoveCase cases[] = {
+      {"top arrow raises by one", 100, QStyle::SC_ScrollBarSubLine, {}, 101},
+      {"bottom arrow lowers by one", 100, QStyle::SC_ScrollBarAddLine, {}, 99},
+      {"top arrow stops at 255", 255, QStyle::SC_ScrollBarSubLine, {}, 255},
+      {"bottom arrow stops at 0", 0, QStyle::SC_ScrollBarAddLine, {}, 0},
+      {"trough above the thumb raises by 16", 100, QStyle::SC_ScrollBarSubPage, {}, 116},
+      {"trough below the thumb lowers by 16", 100, QStyle::SC_ScrollBarAddPage, {}, 84},
+      {"trough stops at 255", 250, QStyle::SC_ScrollBarSubPage, {}, 255},
+      {"trough stops at 0", 10, QStyle::SC_ScrollBarAddPage, {}, 0},
+      {"Up raises by one", 100, {}, Qt::Key_Up, 101},
+      {"Page Down lowers by 16", 101, {}, Qt::Key_PageDown, 85},
+  };
+  bar.widget()->setFocus();
+  for (const MoveCase& c : cases) {
+    bar.SetValue(c.start);
+    changes.clear();
+    c.key != 0 ? QTest::keyClick(bar.widget(), c.key)
+               : QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(c.part));
+    EXPECT_EQ(bar.Value(), c.expected) << c.name;
+    EXPECT_EQ(changes.size(), c.start == c.expected ? 0u : 1u) << c.name;
+  }
+}
+
+TEST_F(VScrollBarTest, DraggingRaisesScrollPerStepAndOneChangeOnRelease) {
+  bar.SetValue(0);
+  changes.clear();
+  const QPoint grip = CentreOf(QStyle::SC_ScrollBarSlider);
+  QTest::mousePress(bar.widget(), Qt::LeftButton, {}, grip);
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(bar.widget(), grip - QPoint(0, 10 * step));
+  QTest::mouseRelease(bar.widget(), Qt::LeftButton, {}, grip - QPoint(0, 40));
+  ASSERT_GE(scrolls.size(), 2u);
+  EXPECT_GT(bar.Value(), 0) << "dragging up raises the value";
+  EXPECT_EQ(changes, std::vector<std::int16_t>{bar.Value()});
 }
 
 // Reading and writing records is covered through the palette file
