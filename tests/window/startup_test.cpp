@@ -21,7 +21,6 @@ TEST_F(WindowTest, WhatTheCloseSavesTheNextStartShows) {
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample);
   EXPECT_EQ(main->lblVERSION->Caption(), QStringLiteral("Version 0.2i"));
   EXPECT_EQ(main->lblLASTDATE->Caption(), QStringLiteral("3/14/2012"));
-  EXPECT_EQ(main->strCFGPATH, PalettePath());
   EXPECT_FALSE(QFile::exists(PalettePath()));
   PressSwatch(4, Qt::RightButton);  // the first state's pair
   ChooseTarget(0);

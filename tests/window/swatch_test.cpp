@@ -15,8 +15,8 @@ TEST_F(WindowTest, SwatchPressesStoreAndRecall) {
   EXPECT_EQ(main->lblSTORE[9].ForeColor(), forms::kSystemWindowText);
   EXPECT_EQ(main->lblSTORE[9].BackColor(), 0x00008005);
   EXPECT_EQ(Shown(), "back: 5 128 0 | 5 80 0 | 080000 058000 | 80000008 on 00008005");
-  EXPECT_EQ(main->shpSTOREMARK->Left(), 1110 - 45);
-  EXPECT_EQ(main->shpSTOREMARK->Top(), 300 - 45);
+  EXPECT_EQ(QPoint(main->shpSTOREMARK->Left(), main->shpSTOREMARK->Top()),
+            QPoint(1110 - 45, 300 - 45));
 
   PressSwatch(1, Qt::LeftButton);  // white on 128, 64, 0
   EXPECT_EQ(Shown(), "back: 128 64 0 | 80 40 0 | FFFFFF 804000 | 00FFFFFF on 00004080");
@@ -36,8 +36,8 @@ TEST_F(WindowTest, KeyboardMovesTheMarkerRecallsAndStores) {
   QTest::keyClick(palette, Qt::Key_Left);  // already at the left edge
   QTest::keyClick(palette, Qt::Key_Right);
   QTest::keyClick(palette, Qt::Key_Down);
-  EXPECT_EQ(main->shpSTOREMARK->Left(), 390 - 45);
-  EXPECT_EQ(main->shpSTOREMARK->Top(), 300 - 45);
+  EXPECT_EQ(QPoint(main->shpSTOREMARK->Left(), main->shpSTOREMARK->Top()),
+            QPoint(390 - 45, 300 - 45));
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005) << "moving the marker recalls nothing";
 
   QTest::keyClick(palette, Qt::Key_Return);  // swatch 7: white on red
