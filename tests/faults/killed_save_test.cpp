@@ -1,8 +1,8 @@
 // A save killed at any moment leaves one whole palette, the old one or the
-// new one: palette_saver saves numbered palettes without pause and is killed
-// with SIGKILL, round after round, and the file is read after each kill. The
-// saver tells when each save starts, so the test also checks that its kills
-// landed all through a save, not only at one moment of it.
+// new one: a child process saves numbered palettes without pause and is
+// killed with SIGKILL, round after round, and the file is read after each
+// kill. The child tells when each save starts, so the test also checks that
+// its kills landed all through a save, not only at one moment of it.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -26,10 +26,11 @@
 #include <thread>
 #include <vector>
 
+#include "palette/palettefile.h"
+
 namespace {
 
 constexpr int kRounds = 300;
-constexpr int kRecords = 25;
 constexpr uid_t kNobody = 65534;
 
 std::string Native(const QString& path) {
@@ -37,37 +38,51 @@ std::string Native(const QString& path) {
 }
 
 // The number of the save that wrote the file, or -1 when it is not one whole
-// palette of palette_saver's (wrong size, or records of two saves).
+// palette of SaveForever's (wrong size, or records of two saves).
 std::int32_t SaveNumber(const QString& path) {
   QFile file(path);
   const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  if (bytes.size() != kRecords * 8) return -1;
+  if (bytes.size() != palette::kFileSize) return -1;
   const auto word = [&](int at) { return qFromLittleEndian<std::int32_t>(bytes.constData() + at); };
-  for (int n = 1; n <= kRecords; ++n) {
+  for (int n = 1; n <= palette::kRecordCount; ++n) {
     if (word((n - 1) * 8) != word(0) || word((n - 1) * 8 + 4) != n - word(0)) return -1;
   }
   return word(0);
 }
 
-// Starts palette_saver on the two paths (as nobody when `dropRoot` and run
-// as root), lets it save for `pause` once its first save is done, and kills
-// it. Returns where in the save under way the kill landed: 0 as it began,
-// towards 1 as it ended, judged by how long its saves took; NaN when the
-// saver never saved or SIGKILL is not what ended it.
+// Saves palettes over and over until it is killed. Save number g writes a
+// palette whose every word tells g, record n = {g, n - g}, so a file holding
+// records of two saves shows as a mix; numbering goes on from the palette it
+// loads, so a file whose number went down was written over by an older one.
+// Before each save it writes to `out` the moment it starts, one line each.
+[[noreturn]] void SaveForever(const QString& beside, const QString& perUser, int out) {
+  palette::PaletteFile file(beside, perUser);
+  const auto last = file.Load().records[0];
+  for (std::int32_t g = last ? last->fore + 1 : 1;; ++g) {
+    const std::string start =
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "\n";
+    palette::Records records;
+    for (int n = 1; n <= palette::kRecordCount; ++n) records[n - 1] = {g, n - g};
+    if (::write(out, start.data(), start.size()) < 0 || !file.Save(records).problem.isEmpty())
+      ::_exit(1);
+  }
+}
+
+// Runs SaveForever on the two paths in a child process (as nobody when
+// `dropRoot` and run as root), lets it save for `pause` once its first save
+// is done, and kills it. Returns where in the save under way the kill landed:
+// 0 as it began, towards 1 as it ended, judged by how long its saves took;
+// NaN when it never saved or SIGKILL is not what ended it.
 double SaveAndKill(const QString& beside, const QString& perUser, bool dropRoot,
                    std::chrono::microseconds pause) {
   int out[2];
   if (::pipe(out) != 0) return NAN;
-  const std::string paths[] = {Native(beside), Native(perUser)};
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
     if (dropRoot && ::geteuid() == 0 &&
         (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
       ::_exit(3);
-    ::execl(HUVENOR_PALETTE_SAVER, "palette_saver", paths[0].c_str(), paths[1].c_str(),
-            static_cast<char*>(nullptr));
-    ::_exit(4);
+    SaveForever(beside, perUser, out[1]);
   }
   ::close(out[1]);
   FILE* output = ::fdopen(out[0], "r");
