@@ -10,6 +10,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <memory>
+#include <tuple>
 
 #include "forms/colourword.h"
 #include "forms/form.h"
@@ -110,13 +111,12 @@ TEST(TextBoxShortcutTest, KeepsTheKeysALineEditKeepsFromShortcuts) {
     plain.setReadOnly(editing == Editing::Locked);
     for (const int key : {Qt::Key_8, Qt::Key_A, Qt::Key_V, Qt::Key_Space, Qt::Key_Escape,
                           Qt::Key_Delete, Qt::Key_Left, Qt::Key_F1}) {
-      for (const Qt::KeyboardModifiers modifiers :
-           {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
-            Qt::KeyboardModifiers(Qt::KeypadModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
-            Qt::KeyboardModifiers(Qt::AltModifier)}) {
-        EXPECT_EQ(keptFromShortcuts(box.widget(), key, modifiers),
-                  keptFromShortcuts(&plain, key, modifiers))
-            << "key " << std::hex << key << " modifiers " << modifiers.toInt()
+      for (const Qt::KeyboardModifier modifier :
+           {Qt::NoModifier, Qt::ShiftModifier, Qt::KeypadModifier, Qt::ControlModifier,
+            Qt::AltModifier}) {
+        EXPECT_EQ(keptFromShortcuts(box.widget(), key, modifier),
+                  keptFromShortcuts(&plain, key, modifier))
+            << "key " << std::hex << key << " modifiers " << int(modifier)
             << (editing == Editing::Locked ? " locked" : " editable");
       }
     }
@@ -158,16 +158,9 @@ TEST_F(VScrollBarTest, StartsAtMinAndAssignmentsRaiseChangeOnlyForANewValue) {
   EXPECT_TRUE(scrolls.empty());
 }
 
-struct MoveCase {
-  const char* name;
-  std::int16_t start;
-  QStyle::SubControl part;  // clicked, or else
-  Qt::Key key;              // pressed
-  std::int16_t expected;
-};
-
 TEST_F(VScrollBarTest, ClicksAndKeysMoveTheNaturalWayAndStopAtTheEnds) {
-  const MoveCase cases[] = {
+  // The value before, the part clicked or else the key pressed, the value after.
+  const std::tuple<const char*, std::int16_t, QStyle::SubControl, Qt::Key, std::int16_t> cases[] = {
       {"top arrow raises by one", 100, QStyle::SC_ScrollBarSubLine, {}, 101},
       {"bottom arrow lowers by one", 100, QStyle::SC_ScrollBarAddLine, {}, 99},
       {"top arrow stops at 255", 255, QStyle::SC_ScrollBarSubLine, {}, 255},
@@ -180,13 +173,13 @@ TEST_F(VScrollBarTest, ClicksAndKeysMoveTheNaturalWayAndStopAtTheEnds) {
       {"Page Down lowers by 16", 101, {}, Qt::Key_PageDown, 85},
   };
   bar.widget()->setFocus();
-  for (const MoveCase& c : cases) {
-    bar.SetValue(c.start);
+  for (const auto& [name, start, part, key, expected] : cases) {
+    bar.SetValue(start);
     changes.clear();
-    c.key != 0 ? QTest::keyClick(bar.widget(), c.key)
-               : QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(c.part));
-    EXPECT_EQ(bar.Value(), c.expected) << c.name;
-    EXPECT_EQ(changes.size(), c.start == c.expected ? 0u : 1u) << c.name;
+    key != 0 ? QTest::keyClick(bar.widget(), key)
+             : QTest::mouseClick(bar.widget(), Qt::LeftButton, {}, CentreOf(part));
+    EXPECT_EQ(bar.Value(), expected) << name;
+    EXPECT_EQ(changes.size(), start == expected ? 0u : 1u) << name;
   }
 }
 

@@ -20,14 +20,12 @@ namespace window {
 class FakeCopies : public instance::WindowFinder {
  public:
   std::optional<Window> FindWindow(const QString& title) override {
-    searchedFor << title;
     if (runningTitle.isEmpty() || title != runningTitle) return std::nullopt;
     return Window(runningTitle);
   }
   void ActivateWindow(const Window&) override { ++activations; }
 
-  QString runningTitle;  // the title of a running copy; empty for none
-  QStringList searchedFor;
+  QString runningTitle;  // the one title a running copy is found by; empty for none
   int activations = 0;
 };
 
