@@ -1,5 +1,5 @@
-// Start-up and shutdown: the guard, the palette file, the fixed texts, and
-// the version label's notice.
+// Start-up and shutdown: the palette file, the fixed texts, and the version
+// label's notice.
 #include <QFile>
 
 #include "forms/colourword.h"
@@ -64,15 +64,6 @@ TEST_F(WindowTest, VersionLabelShowsTheNoticeWhileHeld) {
   QTest::mouseRelease(version, Qt::LeftButton);
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample) << "with its empty first line";
   EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("050000"));
-}
-
-TEST_F(WindowTest, RunningCopyIsActivatedAndThisOneEndsBeforeLoading) {
-  app.SetPrevInstance(true);
-  finder.runningTitle = QStringLiteral("Huvenor");
-  EXPECT_THROW(Start(), Ended);
-  EXPECT_EQ(finder.activations, 1);
-  EXPECT_EQ(app.Title(), QStringLiteral("unwanted instance"));
-  EXPECT_EQ(main->txtEXAMPLE->Text(), QString()) << "the load went on";
 }
 
 }  // namespace

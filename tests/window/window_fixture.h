@@ -16,21 +16,13 @@
 
 namespace window {
 
-// Stands in for the other running copies: finds one only when told to.
-class FakeCopies : public instance::WindowFinder {
+// Stands in for the other running copies: there are none. The guard is the
+// peer-process tests' (tests/instance) and the real program's (tests/e2e).
+class NoOtherCopies : public instance::WindowFinder {
  public:
-  std::optional<Window> FindWindow(const QString& title) override {
-    if (runningTitle.isEmpty() || title != runningTitle) return std::nullopt;
-    return Window(runningTitle);
-  }
-  void ActivateWindow(const Window&) override { ++activations; }
-
-  QString runningTitle;  // the one title a running copy is found by; empty for none
-  int activations = 0;
+  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
+  void ActivateWindow(const Window&) override {}
 };
-
-// Thrown by the application's End in tests, which must not exit the runner.
-struct Ended {};
 
 // Every test starts with the window shown on a first run (no palette file).
 class WindowTest : public testing::Test {
@@ -38,10 +30,8 @@ class WindowTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(programFolder.isValid() && userFolder.isValid());
     app.msgBoxHandler = [this](const QString& text) { messages << text; };
-    app.onEnd = [] { throw Ended{}; };
     Start();
   }
-  void TearDown() override { main.reset(); }
 
   // Makes the window, raises its Load and shows it, as the program's start
   // does. A window made before goes first, without its Unload.
@@ -103,7 +93,7 @@ class WindowTest : public testing::Test {
   QTemporaryDir programFolder;
   QTemporaryDir userFolder;
   forms::App app{QStringLiteral("Huvenor"), programFolder.path()};
-  FakeCopies finder;
+  NoOtherCopies finder;
   std::unique_ptr<Main> main;
   QStringList messages;
 };
