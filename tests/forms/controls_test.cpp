@@ -46,10 +46,7 @@ class ControlsTest : public testing::Test {
     option.minimum = scrollBar->minimum();
     option.maximum = scrollBar->maximum();
     option.sliderPosition = scrollBar->sliderPosition();
-    option.sliderValue = scrollBar->value();
-    option.singleStep = scrollBar->singleStep();
     option.pageStep = scrollBar->pageStep();
-    option.subControls = QStyle::SC_All;
     return scrollBar->style()
         ->subControlRect(QStyle::CC_ScrollBar, &option, part, scrollBar)
         .center();
