@@ -41,7 +41,7 @@ TEST_F(WindowTest, ChannelBoxesSetTheirSliders) {
 
   main->vsbCOLOR[2].SetValue(255);
   Paste("txtHEXCOLOR(2)", QStringLiteral("ff"));
-  Paste("txtHEXCOLOR(0)", QStringLiteral("FFF"));  // beyond a channel: clamped
+  Paste("txtHEXCOLOR(0)", QStringLiteral("123456789ABCDEF123456789"));  // clamped
   EXPECT_EQ(Shown(), "back: 255 10 255 | FF 0A ff | 080000 FF0AFF | 80000008 on 00FF0AFF");
 }
 
