@@ -57,8 +57,7 @@ class ControlsTest : public testing::Test {
   TextBox other{&window, {0, 600, 1500, 330}, {}};
   VScrollBar bar{&window, {1800, 0, 240, 2535}, {255, 0, 1, 16}};
   std::vector<QString> texts;
-  std::vector<std::int16_t> changes;
-  std::vector<std::int16_t> scrolls;
+  std::vector<std::int16_t> changes, scrolls;
 };
 using TextBoxTest = ControlsTest;
 using VScrollBarTest = ControlsTest;
@@ -121,8 +120,7 @@ TEST(TextBoxShortcutTest, KeepsTheKeysALineEditKeepsFromShortcuts) {
 }
 
 TEST_F(TextBoxTest, FocusEventsFollowTabButNotPopups) {
-  int got = 0;
-  int lost = 0;
+  int got = 0, lost = 0;
   box.onGotFocus = [&] { ++got; };
   box.onLostFocus = [&] { ++lost; };
   other.widget()->setFocus(Qt::TabFocusReason);

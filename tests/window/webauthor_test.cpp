@@ -14,8 +14,21 @@
 namespace window {
 namespace {
 
-TEST_F(WindowTest, PreviewContrastFollowsRecallsAndSliders) {
+// The contrast of a pair follows recalls and slider moves. A pair of
+// system-colour references is judged by the colours the palette draws them
+// with, not by the words' low bytes.
+TEST_F(WindowTest, ContrastFollowsThePairAsDrawn) {
+  main->txtEXAMPLE->SetBackColor(forms::kSystemWindow);
+  PressSwatch(0, Qt::RightButton);
   QWidget* preview = Find("txtEXAMPLE");
+  const QPalette standard = QApplication::palette(preview);
+  const double drawn = colour::ContrastRatio(forms::DrawnWord(forms::kSystemWindowText, standard),
+                                             forms::DrawnWord(forms::kSystemWindow, standard));
+  ASSERT_GT(drawn, 3.0) << "the platform draws its window text readably";
+  const QString tip = Find("lblSTORE(0)")->toolTip();
+  EXPECT_TRUE(tip.contains(QStringLiteral("Contrast %1:1").arg(drawn, 0, 'f', 2)))
+      << tip.toStdString();
+
   PressSwatch(18, Qt::LeftButton);  // black on white
   EXPECT_TRUE(preview->toolTip().startsWith(QStringLiteral("Contrast 21.00:1\n")));
   ChooseTarget(0);
@@ -56,21 +69,6 @@ TEST_F(WindowTest, PastingAWholeColourSetsTheTarget) {
   Paste("vsbCOLOR(1)", QStringLiteral("not a colour"));
   EXPECT_EQ(Shown(), "back: 64 128 192 | 40 80 C0 | 080000 4080C0 | 80000008 on 00C08040");
   EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("no colour")));
-}
-
-// A pair of system-colour references is judged by the colours the palette
-// draws them with, not by the words' low bytes.
-TEST_F(WindowTest, SystemColoursAreJudgedAsDrawn) {
-  main->txtEXAMPLE->SetBackColor(forms::kSystemWindow);
-  PressSwatch(0, Qt::RightButton);
-  const QPalette standard = QApplication::palette(Find("txtEXAMPLE"));
-  const double drawn = colour::ContrastRatio(forms::DrawnWord(forms::kSystemWindowText, standard),
-                                             forms::DrawnWord(forms::kSystemWindow, standard));
-  ASSERT_GT(drawn, 3.0) << "the platform draws its window text readably";
-  EXPECT_TRUE(Find("lblSTORE(0)")
-                  ->toolTip()
-                  .contains(QStringLiteral("Contrast %1:1").arg(drawn, 0, 'f', 2)))
-      << Find("lblSTORE(0)")->toolTip().toStdString();
 }
 
 }  // namespace
