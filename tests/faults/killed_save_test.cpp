@@ -1,8 +1,8 @@
 // A save killed at any moment leaves one whole palette, the old one or the
-// new one: palette_saver saves numbered palettes without pause and is killed
-// with SIGKILL, round after round, and the file is read after each kill. The
-// saver tells when each save starts, so the test also checks that its kills
-// landed all through a save, not only at one moment of it.
+// new one: a child process saves numbered palettes without pause and is
+// killed with SIGKILL, round after round, and the file is read after each
+// kill. The child tells when each save starts, so the test also checks that
+// its kills landed all through a save, not only at one moment of it.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,121 +17,100 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
-#include <ostream>
+#include <cstdio>
+#include <numeric>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "palette/palettefile.h"
+
 namespace {
 
 constexpr int kRounds = 300;
-constexpr int kRecords = 25;
 constexpr uid_t kNobody = 65534;
 
 std::string Native(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
-// The number of the save that wrote `bytes`, or -1 when they are not one
-// whole palette of palette_saver's (wrong size, or records of two saves).
-std::int32_t SaveNumber(const QByteArray& bytes) {
-  if (bytes.size() != kRecords * 8) return -1;
-  const auto word = [&](int at) { return qFromLittleEndian<std::int32_t>(bytes.constData() + at); };
-  const std::int32_t g = word(0);
-  for (int n = 1; n <= kRecords; ++n) {
-    if (word((n - 1) * 8) != g || word((n - 1) * 8 + 4) != n - g) return -1;
-  }
-  return g;
-}
-
-QByteArray ReadAll(const QString& path) {
+// The number of the save that wrote the file, or -1 when it is not one whole
+// palette of SaveForever's (wrong size, or records of two saves).
+std::int32_t SaveNumber(const QString& path) {
   QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  if (bytes.size() != palette::kFileSize) return -1;
+  const auto word = [&](int at) { return qFromLittleEndian<std::int32_t>(bytes.constData() + at); };
+  for (int n = 1; n <= palette::kRecordCount; ++n) {
+    if (word((n - 1) * 8) != word(0) || word((n - 1) * 8 + 4) != n - word(0)) return -1;
+  }
+  return word(0);
 }
 
-class Saver {
- public:
-  // Starts palette_saver on the two paths, as nobody when `dropRoot`, and
-  // returns once its first save is done.
-  Saver(const QString& beside, const QString& perUser, bool dropRoot) {
-    int out[2];
-    EXPECT_EQ(::pipe(out), 0);
-    const std::string besidePath = Native(beside), perUserPath = Native(perUser);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(out[1], STDOUT_FILENO);
-      ::close(out[0]);
-      if (dropRoot && ::geteuid() == 0 &&
-          (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-        ::_exit(3);
-      ::execl(HUVENOR_PALETTE_SAVER, "palette_saver", besidePath.c_str(), perUserPath.c_str(),
-              static_cast<char*>(nullptr));
-      ::_exit(4);
-    }
-    ::close(out[1]);
-    output_ = out[0];
-    // Two starts: the first save is done.
-    while (Starts().size() < 2 && Read()) {
-    }
+// Saves palettes over and over until it is killed. Save number g writes a
+// palette whose every word tells g, record n = {g, n - g}, so a file holding
+// records of two saves shows as a mix; numbering goes on from the palette it
+// loads, so a file whose number went down was written over by an older one.
+// Before each save it writes to `out` the moment it starts, one line each.
+[[noreturn]] void SaveForever(const QString& beside, const QString& perUser, int out) {
+  palette::PaletteFile file(beside, perUser);
+  const auto last = file.Load().records[0];
+  for (std::int32_t g = last ? last->fore + 1 : 1;; ++g) {
+    const std::string start =
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "\n";
+    palette::Records records;
+    for (int n = 1; n <= palette::kRecordCount; ++n) records[n - 1] = {g, n - g};
+    if (::write(out, start.data(), start.size()) < 0 || !file.Save(records).problem.isEmpty())
+      ::_exit(1);
   }
-  ~Saver() { ::close(output_); }
-
-  bool Started() const { return starts_.size() >= 2; }
-
-  // Kills it, tells whether SIGKILL is what ended it, and where in the save
-  // under way the kill landed: 0 as it began, towards 1 as it ended, judged
-  // by how long its saves took.
-  bool Kill(double& phase) {
-    const auto killedAt = std::chrono::steady_clock::now().time_since_epoch().count();
-    ::kill(pid_, SIGKILL);
-    int status = 0;
-    const bool killed =
-        ::waitpid(pid_, &status, 0) == pid_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    while (Read()) {
-    }
-    const std::vector<std::int64_t> starts = Starts();
-    std::vector<std::int64_t> lengths;
-    for (std::size_t i = 1; i < starts.size(); ++i) lengths.push_back(starts[i] - starts[i - 1]);
-    std::nth_element(lengths.begin(), lengths.begin() + lengths.size() / 2, lengths.end());
-    phase = double(killedAt - starts.back()) / double(lengths[lengths.size() / 2]);
-    return killed;
-  }
-
- private:
-  bool Read() {
-    char buffer[4096];
-    const ssize_t got = ::read(output_, buffer, sizeof buffer);
-    if (got > 0) starts_.append(buffer, static_cast<std::size_t>(got));
-    return got > 0;
-  }
-  std::vector<std::int64_t> Starts() const {
-    std::vector<std::int64_t> starts;
-    std::istringstream lines(starts_);
-    for (std::int64_t at = 0; lines >> at;) starts.push_back(at);
-    return starts;
-  }
-
-  pid_t pid_ = -1;
-  int output_ = -1;
-  std::string starts_;
-};
-
-struct Mode {
-  const char* name;
-  bool readOnlyFolder;  // the file is rewritten in place instead of replaced
-};
-
-void PrintTo(const Mode& mode, std::ostream* out) {
-  *out << mode.name;
 }
 
-class KilledSaveTest : public testing::TestWithParam<Mode> {};
+// Runs SaveForever on the two paths in a child process (as nobody when
+// `dropRoot` and run as root), lets it save for `pause` once its first save
+// is done, and kills it. Returns where in the save under way the kill landed:
+// 0 as it began, towards 1 as it ended, judged by how long its saves took;
+// NaN when it never saved or SIGKILL is not what ended it.
+double SaveAndKill(const QString& beside, const QString& perUser, bool dropRoot,
+                   std::chrono::microseconds pause) {
+  int out[2];
+  if (::pipe(out) != 0) return NAN;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (dropRoot && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+      ::_exit(3);
+    SaveForever(beside, perUser, out[1]);
+  }
+  ::close(out[1]);
+  FILE* output = ::fdopen(out[0], "r");
+  std::vector<long long> starts;
+  // Two starts: the first save is done.
+  for (long long at = 0; starts.size() < 2 && std::fscanf(output, "%lld", &at) == 1;)
+    starts.push_back(at);
+  std::this_thread::sleep_for(pause);
+  const long long killedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  const bool killed =
+      ::waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  for (long long at = 0; std::fscanf(output, "%lld", &at) == 1;) starts.push_back(at);
+  std::fclose(output);
+  if (!killed || starts.size() < 2) return NAN;
+  std::vector<long long> lengths(starts.size());
+  std::adjacent_difference(starts.begin(), starts.end(), lengths.begin());
+  const auto median = lengths.begin() + 1 + (lengths.size() - 1) / 2;
+  std::nth_element(lengths.begin() + 1, median, lengths.end());
+  return double(killedAt - starts.back()) / double(*median);
+}
+
+// With the folder read-only the file is rewritten in place, not replaced.
+class KilledSaveTest : public testing::TestWithParam<bool> {};
 
 TEST_P(KilledSaveTest, LeavesTheOldOrTheNewPaletteWhole) {
-  const Mode mode = GetParam();
+  const bool readOnlyFolder = GetParam();
   QTemporaryDir root;
   ASSERT_TRUE(root.isValid());
   const QString program = root.filePath(QStringLiteral("program"));
@@ -140,30 +119,22 @@ TEST_P(KilledSaveTest, LeavesTheOldOrTheNewPaletteWhole) {
   ASSERT_TRUE(QDir().mkpath(program));
   ASSERT_EQ(::chmod(Native(root.path()).c_str(), 0755), 0);
   ASSERT_EQ(::chmod(Native(program).c_str(), 0777), 0);
-  double phase = 0;
-  {
-    Saver first(beside, perUser, false);
-    ASSERT_TRUE(first.Started());
-    ASSERT_TRUE(first.Kill(phase));
-  }
+  ASSERT_FALSE(std::isnan(SaveAndKill(beside, perUser, false, {})));
   ASSERT_EQ(::chmod(Native(beside).c_str(), 0666), 0);
-  ASSERT_EQ(::chmod(Native(program).c_str(), mode.readOnlyFolder ? 0555 : 0777), 0);
+  ASSERT_EQ(::chmod(Native(program).c_str(), readOnlyFolder ? 0555 : 0777), 0);
 
   std::mt19937 random(20260);
   std::uniform_int_distribution<int> pause(0, 3000);
-  std::int32_t last = SaveNumber(ReadAll(beside));
+  std::int32_t last = SaveNumber(beside);
   ASSERT_GT(last, 0);
-  // Kills by quarter of the save they landed in.
-  std::array<int, 4> quarters{};
+  std::array<int, 4> quarters{};  // kills by quarter of the save they landed in
   for (int round = 1; round <= kRounds; ++round) {
     SCOPED_TRACE(testing::Message() << "round " << round);
-    Saver saver(beside, perUser, mode.readOnlyFolder);
-    ASSERT_TRUE(saver.Started());
-    std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
-    ASSERT_TRUE(saver.Kill(phase));
+    const double phase =
+        SaveAndKill(beside, perUser, readOnlyFolder, std::chrono::microseconds(pause(random)));
+    ASSERT_FALSE(std::isnan(phase));
     ++quarters[static_cast<std::size_t>(std::clamp(phase, 0.0, 0.99) * 4)];
-
-    const std::int32_t number = SaveNumber(ReadAll(beside));
+    const std::int32_t number = SaveNumber(beside);
     ASSERT_GE(number, last) << "the file is not one whole palette, or an older one came back";
     last = number;
   }
@@ -174,11 +145,9 @@ TEST_P(KilledSaveTest, LeavesTheOldOrTheNewPaletteWhole) {
   ::chmod(Native(program).c_str(), 0755);
 }
 
-INSTANTIATE_TEST_SUITE_P(Saves, KilledSaveTest,
-                         testing::Values(Mode{"ReplacingTheFile", false},
-                                         Mode{"RewritingInPlace", true}),
-                         [](const testing::TestParamInfo<Mode>& info) {
-                           return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(Saves, KilledSaveTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "RewritingInPlace" : "ReplacingTheFile";
                          });
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -20,11 +21,6 @@
 #include <tuple>
 
 namespace palette {
-
-void PrintTo(const Record& record, std::ostream* os) {
-  *os << std::hex << "{0x" << static_cast<std::uint32_t>(record.fore) << ", 0x"
-      << static_cast<std::uint32_t>(record.back) << "}";
-}
 
 namespace {
 
@@ -67,28 +63,23 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Writes `bytes` as the file at `path`, making its folder if need be.
 bool WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+  return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+         file.write(bytes) == bytes.size() && file.flush();
 }
 
-QByteArray GoldenBytes() {
-  return ReadAll(QString::fromUtf8(PALETTE_GOLDEN_FILE));
-}
-
-QByteArray Flipped(QByteArray bytes) {
+const QByteArray kGoldenBytes = ReadAll(QString::fromUtf8(PALETTE_GOLDEN_FILE));
+// The golden bytes inverted: the file of Inverted(kGolden).
+const QByteArray kOtherBytes = [] {
+  QByteArray bytes = kGoldenBytes;
   for (char& byte : bytes) byte = static_cast<char>(~byte);
   return bytes;
-}
+}();
 
 std::string Native(const QString& path) {
   return QFile::encodeName(path).toStdString();
-}
-
-mode_t ModeOf(const QString& path) {
-  struct stat info {};
-  ::stat(Native(path).c_str(), &info);
-  return info.st_mode & 07777;
 }
 
 // Long ago, as a palette left by an earlier run would be.
@@ -103,10 +94,6 @@ auto Identity(const QString& path) {
   ::lstat(Native(path).c_str(), &info);
   return std::tuple(info.st_ino, info.st_mode, info.st_size, info.st_mtim.tv_sec,
                     info.st_mtim.tv_nsec);
-}
-
-int Count(const QString& text, const QString& part) {
-  return static_cast<int>(text.count(part));
 }
 
 // A program folder and a user folder; the per-user file's own folder does not
@@ -125,27 +112,24 @@ struct Folders {
 // black; the save writes the 25 records and keeps whatever lies past them,
 // and the next start loads them.
 TEST(PaletteFile, LoadsWholeRecordsAndSavesThemInPlace) {
-  ASSERT_EQ(GoldenBytes().size(), kFileSize);
-  const QByteArray old = Flipped(GoldenBytes()) + QByteArrayLiteral("not the palette's");
+  ASSERT_EQ(kGoldenBytes.size(), kFileSize);
+  const QByteArray old = kOtherBytes + QByteArrayLiteral("not the palette's");
   for (const qsizetype size : {qsizetype{-1}, qsizetype{13}, qsizetype{kFileSize}, old.size()}) {
     SCOPED_TRACE(testing::Message() << "a file of " << size << " bytes (-1: none)");
     Folders folders;
     const QByteArray before = old.left(std::max<qsizetype>(size, 0));
-    if (size >= 0) {
-      ASSERT_TRUE(WriteFile(folders.Beside(), before));
-    }
+    ASSERT_TRUE(size < 0 || WriteFile(folders.Beside(), before));
     PaletteFile file(folders.Beside(), folders.PerUser());
 
+    LoadedRecords whole;  // the records the file holds whole
+    for (int n = 1; n <= kRecordCount && n * kRecordLength <= size; ++n)
+      whole[n - 1] = Inverted(kGolden)[n - 1];
     const Loaded loaded = file.Load();
-    for (int n = 1; n <= kRecordCount; ++n) {
-      const bool whole = n * kRecordLength <= size;
-      EXPECT_EQ(loaded.records[n - 1], whole ? Inverted(kGolden)[n - 1] : std::optional<Record>())
-          << "record " << n;
-    }
+    EXPECT_EQ(loaded.records, whole);
     const Saved saved = file.Save(kGolden);
     EXPECT_EQ(saved.path, folders.Beside());
     EXPECT_EQ(loaded.problem + saved.problem, QString());
-    EXPECT_EQ(ReadAll(folders.Beside()), GoldenBytes() + before.mid(kFileSize));
+    EXPECT_EQ(ReadAll(folders.Beside()), kGoldenBytes + before.mid(kFileSize));
     EXPECT_EQ(PaletteFile(folders.Beside(), folders.PerUser()).Load().records, Whole(kGolden));
     EXPECT_FALSE(QFileInfo::exists(folders.PerUser()));
   }
@@ -156,18 +140,18 @@ TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
     SCOPED_TRACE(viaLink ? "through a relative symbolic link" : "a plain file");
     Folders folders;
     const QString target = viaLink ? folders.Path("elsewhere/kelvane.cfg") : folders.Beside();
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).path()));
-    ASSERT_TRUE(WriteFile(target, Flipped(GoldenBytes())));
+    ASSERT_TRUE(WriteFile(target, kOtherBytes));
     ASSERT_EQ(::chmod(Native(target).c_str(), 0604), 0);
-    if (viaLink) {
-      ASSERT_EQ(::symlink("../elsewhere/kelvane.cfg", Native(folders.Beside()).c_str()), 0);
-    }
+    ASSERT_TRUE(!viaLink ||
+                ::symlink("../elsewhere/kelvane.cfg", Native(folders.Beside()).c_str()) == 0);
 
     EXPECT_EQ(PaletteFile(folders.Beside(), folders.PerUser()).Save(kGolden).path,
               folders.Beside());
     EXPECT_EQ(QFileInfo(folders.Beside()).isSymLink(), viaLink);
-    EXPECT_EQ(ReadAll(target), GoldenBytes());
-    EXPECT_EQ(ModeOf(target), 0604u);
+    EXPECT_EQ(ReadAll(target), kGoldenBytes);
+    struct stat info {};
+    ASSERT_EQ(::stat(Native(target).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
   }
 }
 
@@ -176,42 +160,31 @@ TEST(PaletteFile, SaveKeepsSymbolicLinkAndPermissions) {
 // though another copy of the user saved per-user since; an installed one
 // keeps to the per-user file and never writes beside itself.
 TEST(PaletteFile, EachCopyReadsFromWhereItWrites) {
-  struct Case {
-    const char* name;
-    bool installed;
-    bool besideFile;
-    bool perUserFile;
-    bool loadsBeside;  // else the per-user palette, or none when it has none
-  };
-  const Case cases[] = {
+  // Installed or not, a file beside it, a per-user file, and whether the
+  // palette beside it is the one loaded (else the per-user one, if any).
+  const std::tuple<const char*, bool, bool, bool, bool> cases[] = {
       {"portable, both files", false, true, true, true},
       {"installed, both files", true, true, true, false},
       {"installed, first run", true, false, false, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, installed, besideFile, perUserFile, loadsBeside] : cases) {
+    SCOPED_TRACE(name);
     Folders folders;
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(folders.PerUser()).path()));
-    if (c.besideFile) {
-      ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
-      MakeOld(folders.Beside());
-    }
-    if (c.perUserFile) {
-      ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
-    }
-    const QString other = c.loadsBeside ? folders.PerUser() : folders.Beside();
+    ASSERT_TRUE(!besideFile || WriteFile(folders.Beside(), kGoldenBytes));
+    if (besideFile) MakeOld(folders.Beside());
+    ASSERT_TRUE(!perUserFile || WriteFile(folders.PerUser(), kOtherBytes));
+    const QString other = loadsBeside ? folders.PerUser() : folders.Beside();
     const QByteArray otherBefore = ReadAll(other);
     PaletteFile file(folders.Beside(), folders.PerUser(),
-                     c.installed ? folders.Program() + QStringLiteral("/.") : QString());
+                     installed ? folders.Program() + QStringLiteral("/.") : QString());
 
-    const Loaded loaded = file.Load();
-    EXPECT_EQ(loaded.records, c.loadsBeside   ? Whole(kGolden)
-                              : c.perUserFile ? Whole(Inverted(kGolden))
-                                              : LoadedRecords());
-    EXPECT_EQ(file.Save(kGolden).path, c.loadsBeside ? folders.Beside() : folders.PerUser());
+    EXPECT_EQ(file.Load().records, loadsBeside   ? Whole(kGolden)
+                                   : perUserFile ? Whole(Inverted(kGolden))
+                                                 : LoadedRecords());
+    EXPECT_EQ(file.Save(kGolden).path, loadsBeside ? folders.Beside() : folders.PerUser());
     EXPECT_EQ(ReadAll(other), otherBefore);
     EXPECT_EQ(QDir(folders.Program()).entryList(QDir::Files | QDir::Hidden),
-              c.besideFile ? QStringList{QLatin1String(kFileName)} : QStringList());
+              besideFile ? QStringList{QLatin1String(kFileName)} : QStringList());
   }
 }
 
@@ -226,41 +199,34 @@ TEST(PaletteFile, SaveThatFailsAtHomeGoesPerUserAndSaysWhere) {
 
   const Saved saved = file.Save(kGolden);
   EXPECT_EQ(saved.path, folders.PerUser());
-  EXPECT_EQ(ReadAll(folders.PerUser()), GoldenBytes());
-  EXPECT_EQ(Count(saved.problem, folders.Beside()), 1) << saved.problem.toStdString();
-  EXPECT_EQ(Count(saved.problem, folders.PerUser()), 1);
+  EXPECT_EQ(ReadAll(folders.PerUser()), kGoldenBytes);
+  EXPECT_EQ(saved.problem.count(folders.Beside()), 1) << saved.problem.toStdString();
+  EXPECT_EQ(saved.problem.count(folders.PerUser()), 1);
 }
 
 // A palette this run cannot read is reported and left alone, and the save
 // goes to the per-user file, which Load falls back to when it exists. A pipe
 // must not block the start.
 TEST(PaletteFile, UnreadablePaletteIsReportedAndLeftAlone) {
-  struct Case {
-    const char* name;
-    std::function<bool(const QString&)> make;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::function<bool(const QString&)>> makers[] = {
       {"a folder", [](const QString& path) { return QDir().mkdir(path); }},
       {"a pipe", [](const QString& path) { return ::mkfifo(Native(path).c_str(), 0666) == 0; }},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, make] : makers) {
     for (const bool perUserFile : {false, true}) {
-      SCOPED_TRACE(testing::Message() << c.name << (perUserFile ? ", a per-user file" : ""));
+      SCOPED_TRACE(testing::Message() << name << (perUserFile ? ", a per-user file" : ""));
       Folders folders;
-      ASSERT_TRUE(c.make(folders.Beside()));
+      ASSERT_TRUE(make(folders.Beside()));
       MakeOld(folders.Beside());
       const auto before = Identity(folders.Beside());
-      if (perUserFile) {
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(folders.PerUser()).path()));
-        ASSERT_TRUE(WriteFile(folders.PerUser(), Flipped(GoldenBytes())));
-      }
+      ASSERT_TRUE(!perUserFile || WriteFile(folders.PerUser(), kOtherBytes));
       PaletteFile file(folders.Beside(), folders.PerUser());
 
       const Loaded loaded = file.Load();
-      EXPECT_EQ(Count(loaded.problem, folders.Beside()), 1) << loaded.problem.toStdString();
+      EXPECT_EQ(loaded.problem.count(folders.Beside()), 1) << loaded.problem.toStdString();
       EXPECT_EQ(loaded.records, perUserFile ? Whole(Inverted(kGolden)) : LoadedRecords());
       EXPECT_EQ(file.Save(kGolden).path, folders.PerUser());
-      EXPECT_EQ(ReadAll(folders.PerUser()), GoldenBytes());
+      EXPECT_EQ(ReadAll(folders.PerUser()), kGoldenBytes);
       EXPECT_EQ(Identity(folders.Beside()), before);
     }
   }
@@ -270,62 +236,54 @@ TEST(PaletteFile, UnreadablePaletteIsReportedAndLeftAlone) {
 // synchronised folder, a second copy that slipped past the guard): it is
 // copied aside before the save and the user is told.
 TEST(PaletteFile, PaletteChangedAfterLoadIsNeverWrittenOverUnannounced) {
-  struct Case {
-    const char* name;
-    bool fileAtLoad;
-    std::function<void(const QString& beside)> change;
-    const char* keptAs;  // null when nothing changed
-  };
   const auto replace = [](const QString& beside) {
-    EXPECT_TRUE(WriteFile(beside + QStringLiteral(".new"), Flipped(GoldenBytes())));
+    EXPECT_TRUE(WriteFile(beside + QStringLiteral(".new"), kOtherBytes));
     EXPECT_EQ(::rename(Native(beside + QStringLiteral(".new")).c_str(), Native(beside).c_str()), 0);
   };
-  const Case cases[] = {
-      {"only its date changed", true, [](const QString& beside) { MakeOld(beside); }, nullptr},
-      {"replaced by another palette", true, replace, "kelvane-replaced.cfg"},
-      {"created after the load", false, replace, "kelvane-replaced.cfg"},
-      {"an earlier copy is in the way", true,
-       [&](const QString& beside) {
-         replace(beside);
-         EXPECT_TRUE(WriteFile(
-             QFileInfo(beside).dir().filePath(QStringLiteral("kelvane-replaced.cfg")), {}));
-       },
-       "kelvane-replaced-2.cfg"},
-      {"rewritten with its size and time kept", true,
-       [](const QString& beside) {
-         const auto before = Identity(beside);
-         QByteArray bytes = GoldenBytes();
-         bytes[0] = 1;
-         EXPECT_TRUE(WriteFile(beside, bytes));
-         const timespec times[2] = {{0, UTIME_OMIT}, {std::get<3>(before), std::get<4>(before)}};
-         EXPECT_EQ(::utimensat(AT_FDCWD, Native(beside).c_str(), times, 0), 0);
-       },
-       "kelvane-replaced.cfg"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  // A file at the load, the change, and the name it is kept aside as (null
+  // when nothing changed).
+  const std::tuple<const char*, bool, std::function<void(const QString& beside)>, const char*>
+      cases[] = {
+          {"only its date changed", true, [](const QString& beside) { MakeOld(beside); }, nullptr},
+          {"replaced by another palette", true, replace, "kelvane-replaced.cfg"},
+          {"created after the load", false, replace, "kelvane-replaced.cfg"},
+          {"an earlier copy is in the way", true,
+           [&](const QString& beside) {
+             replace(beside);
+             EXPECT_TRUE(WriteFile(
+                 QFileInfo(beside).dir().filePath(QStringLiteral("kelvane-replaced.cfg")), {}));
+           },
+           "kelvane-replaced-2.cfg"},
+          {"rewritten with its size and time kept", true,
+           [](const QString& beside) {
+             const auto time = std::filesystem::last_write_time(Native(beside));
+             EXPECT_TRUE(WriteFile(beside, QByteArray(kGoldenBytes).replace(0, 1, "\1")));
+             std::filesystem::last_write_time(Native(beside), time);
+           },
+           "kelvane-replaced.cfg"},
+      };
+  for (const auto& [name, fileAtLoad, change, keptAs] : cases) {
+    SCOPED_TRACE(name);
     Folders folders;
-    if (c.fileAtLoad) {
-      ASSERT_TRUE(WriteFile(folders.Beside(), GoldenBytes()));
-    }
+    ASSERT_TRUE(!fileAtLoad || WriteFile(folders.Beside(), kGoldenBytes));
     PaletteFile file(folders.Beside(), folders.PerUser());
     file.Load();
-    c.change(folders.Beside());
+    change(folders.Beside());
     const QByteArray theirs = ReadAll(folders.Beside());
 
     const Saved saved = file.Save(Inverted(kGolden));
     EXPECT_EQ(saved.path, folders.Beside());
-    EXPECT_EQ(ReadAll(folders.Beside()), Flipped(GoldenBytes()));
-    if (c.keptAs == nullptr) {
+    EXPECT_EQ(ReadAll(folders.Beside()), kOtherBytes);
+    if (keptAs == nullptr) {
       EXPECT_EQ(saved.problem, QString());
       EXPECT_EQ(QDir(folders.Program()).entryList(QDir::Files | QDir::Hidden),
                 QStringList{QLatin1String(kFileName)});
       continue;
     }
-    const QString kept = folders.Path("program/") + QString::fromLatin1(c.keptAs);
+    const QString kept = folders.Path("program/") + QString::fromLatin1(keptAs);
     EXPECT_EQ(ReadAll(kept), theirs);
-    EXPECT_EQ(Count(saved.problem, folders.Beside()), 1) << saved.problem.toStdString();
-    EXPECT_EQ(Count(saved.problem, kept), 1);
+    EXPECT_EQ(saved.problem.count(folders.Beside()), 1) << saved.problem.toStdString();
+    EXPECT_EQ(saved.problem.count(kept), 1);
     // Saved once, the file is this run's own again: no second copy.
     EXPECT_EQ(file.Save(kGolden).problem, QString());
   }

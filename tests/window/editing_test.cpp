@@ -1,159 +1,128 @@
-// Channel editing: sliders, channel boxes, the preview, the option pair and
-// the final hex boxes, driven through the real widgets.
-#include <QClipboard>
+// Channel editing: sliders, channel boxes and their keys, the preview, the
+// option pair and the final hex boxes, driven through the real widgets.
 #include <QLineEdit>
-#include <QScrollBar>
+#include <tuple>
 
-#include "forms/colourword.h"
-#include "scrollbar_part.h"
 #include "window_fixture.h"
 
 namespace window {
 namespace {
 
-class EditingTest : public WindowTest {
- protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
-  QStringList Boxes() const {
-    return {main->txtHEXCOLOR[0].Text(), main->txtHEXCOLOR[1].Text(), main->txtHEXCOLOR[2].Text()};
-  }
-  QStringList Finals() const { return {main->txtFINALHEX[0].Text(), main->txtFINALHEX[1].Text()}; }
-
-  // Drags the red slider's thumb to the top of its bar with the mouse.
-  void DragRedToTop() {
-    auto* bar = Find<QScrollBar>("vsbCOLOR(0)");
-    const QPoint grip = ScrollBarPart(bar, QStyle::SC_ScrollBarSlider);
-    QTest::mousePress(bar, Qt::LeftButton, {}, grip);
-    for (int y = grip.y(); y > 0; y -= 20) QTest::mouseMove(bar, QPoint(grip.x(), y));
-    QTest::mouseMove(bar, QPoint(grip.x(), 0));
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(grip.x(), 0));
-  }
-
-  void Paste(const char* box, const QString& text) {
-    QApplication::clipboard()->setText(text);
-    auto* edit = Find<QLineEdit>(box);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-  }
-};
-
-TEST_F(EditingTest, FirstStateComesFromTheSystemColourReferences) {
-  EXPECT_EQ(Sliders(), (std::array<int, 3>{5, 0, 0}));
-  EXPECT_EQ(Boxes(), (QStringList{QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("0")}));
-  EXPECT_EQ(Finals(), (QStringList{QStringLiteral("080000"), QStringLiteral("050000")}));
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), forms::kSystemWindowText) << "text colour untouched";
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005) << "the red slider's change made it plain";
-  EXPECT_FALSE(main->optITEM[0].Value());
-  EXPECT_TRUE(main->optITEM[1].Value());
+// The first state comes from the system colour references. A slider
+// recolours only the target, which becomes a plain colour word; switching
+// the target moves the sliders, never the preview.
+TEST_F(WindowTest, SlidersRecolourTheTargetTheOptionsChoose) {
+  EXPECT_EQ(Shown(), "back: 5 0 0 | 5 0 0 | 080000 050000 | 80000008 on 00000005");
+  main->vsbCOLOR[0].SetValue(255);  // a drag is the forms layer's test
+  EXPECT_EQ(Shown(), "back: 255 0 0 | FF 0 0 | 080000 FF0000 | 80000008 on 000000FF");
+  ChooseTarget(0);
+  EXPECT_EQ(Shown(), "text: 8 0 0 | 8 0 0 | 080000 FF0000 | 80000008 on 000000FF");
+  main->vsbCOLOR[2].SetValue(0x40);
+  EXPECT_EQ(Shown(), "text: 8 0 64 | 8 0 40 | 080040 FF0000 | 00400008 on 000000FF");
+  ChooseTarget(1);
+  EXPECT_EQ(Shown(), "back: 255 0 0 | FF 0 0 | 080040 FF0000 | 00400008 on 000000FF");
 }
 
-TEST_F(EditingTest, RedSliderToTheTopRecoloursOnlyTheBackground) {
-  DragRedToTop();
-  EXPECT_EQ(main->vsbCOLOR[0].Value(), 255);
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x000000FF);
-  EXPECT_EQ(main->txtHEXCOLOR[0].Text(), QStringLiteral("FF"));
-  EXPECT_EQ(Finals(), (QStringList{QStringLiteral("080000"), QStringLiteral("FF0000")}));
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), forms::kSystemWindowText);
-}
-
-TEST_F(EditingTest, TypedDigitSetsTheSliderAndTheBoxIsRewrittenInCanonicalForm) {
+// A typed or pasted value sets its slider and the box is rewritten as the
+// slider's value; a text that gives the value the slider has stays as typed.
+TEST_F(WindowTest, ChannelBoxesSetTheirSliders) {
   auto* green = Find<QLineEdit>("txtHEXCOLOR(1)");
   green->setFocus();
   green->selectAll();
   QTest::keyClick(green, Qt::Key_Delete);
   ASSERT_EQ(green->text(), QString()) << "the value did not change, so nothing rewrote it";
   QTest::keyClicks(green, QStringLiteral("a"));
-  EXPECT_EQ(main->vsbCOLOR[1].Value(), 10);
-  EXPECT_EQ(green->text(), QStringLiteral("A"));
+  EXPECT_EQ(Shown(), "back: 5 10 0 | 5 A 0 | 080000 050A00 | 80000008 on 00000A05");
   EXPECT_EQ(green->cursorPosition(), 1);
   EXPECT_FALSE(green->hasSelectedText());
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000A05);
-}
-
-TEST_F(EditingTest, TextGivingTheCurrentValueStaysAsTyped) {
-  main->vsbCOLOR[1].SetValue(10);
-  auto* green = Find<QLineEdit>("txtHEXCOLOR(1)");
-  green->setFocus();
   green->setCursorPosition(0);
   QTest::keyClicks(green, QStringLiteral("0"));
-  EXPECT_EQ(green->text(), QStringLiteral("0A"));
   EXPECT_EQ(green->cursorPosition(), 2);
 
   main->vsbCOLOR[2].SetValue(255);
   Paste("txtHEXCOLOR(2)", QStringLiteral("ff"));
-  EXPECT_EQ(main->txtHEXCOLOR[2].Text(), QStringLiteral("ff"));
-  EXPECT_EQ(main->vsbCOLOR[2].Value(), 255);
+  Paste("txtHEXCOLOR(0)", QStringLiteral("123456789ABCDEF123456789"));  // clamped
+  EXPECT_EQ(Shown(), "back: 255 10 255 | FF 0A ff | 080000 FF0AFF | 80000008 on 00FF0AFF");
 }
 
-TEST_F(EditingTest, PastedValuesBeyondAChannelAreClamped) {
-  Paste("txtHEXCOLOR(0)", QStringLiteral("FFF"));
-  EXPECT_EQ(main->vsbCOLOR[0].Value(), 255);
-  EXPECT_EQ(main->txtHEXCOLOR[0].Text(), QStringLiteral("FF"));
-  Paste("txtHEXCOLOR(0)", QStringLiteral("123456789ABCDEF123456789"));
-  EXPECT_EQ(main->vsbCOLOR[0].Value(), 255);
-}
-
-TEST_F(EditingTest, SwitchingTheTargetMovesTheSlidersNotThePreview) {
-  DragRedToTop();  // background now pure red
-  const auto fore = main->txtEXAMPLE->ForeColor();
-  const auto back = main->txtEXAMPLE->BackColor();
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  EXPECT_EQ(Sliders(), (std::array<int, 3>{8, 0, 0})) << "the text colour's low bytes";
-  EXPECT_EQ(Boxes(), (QStringList{QStringLiteral("8"), QStringLiteral("0"), QStringLiteral("0")}));
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), fore);
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), back);
-
-  QTest::mouseClick(Find("optITEM(1)"), Qt::LeftButton);
-  EXPECT_EQ(Sliders(), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), fore);
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), back);
-  EXPECT_EQ(Finals(), (QStringList{QStringLiteral("080000"), QStringLiteral("FF0000")}));
-}
-
-TEST_F(EditingTest, EditingTheTextColourReplacesTheReferenceByAPlainWord) {
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  main->vsbCOLOR[2].SetValue(0x40);
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00400008);
-  EXPECT_EQ(main->txtFINALHEX[0].Text(), QStringLiteral("080040"));
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00000005);
-}
-
-TEST_F(EditingTest, TabOrderFollowsTheDesign) {
-  const std::pair<const char*, const char*> steps[] = {
-      {"vsbCOLOR(2)", "txtFINALHEX(0)"},    {"txtFINALHEX(0)", "txtHEXCOLOR(0)"},
-      {"txtHEXCOLOR(2)", "txtFINALHEX(1)"}, {"txtFINALHEX(1)", "optITEM(1)"},
-      {"optITEM(1)", "Picture1"},           {"Picture1", "vsbCOLOR(0)"},
+// The key filter of the channel boxes, row by row through real key events on
+// the blue box.
+TEST_F(WindowTest, EachKeyDoesWhatItsRowSays) {
+  auto* blue = Find<QLineEdit>("txtHEXCOLOR(2)");
+  // Puts the box in a state: its slider at `value`, its text `text` (put over
+  // the whole text, as a paste would), the caret at the end or the whole
+  // text selected.
+  const auto prepare = [&](int value, const char* text, bool selectAll) {
+    blue->setFocus();
+    main->vsbCOLOR[2].SetValue(static_cast<std::int16_t>(value));
+    blue->selectAll();
+    blue->insert(QString::fromLatin1(text));
+    ASSERT_EQ(blue->text(), QString::fromLatin1(text));
+    ASSERT_EQ(main->vsbCOLOR[2].Value(), value);
+    selectAll ? blue->selectAll() : blue->end(false);
   };
-  for (const auto& [from, to] : steps) {
+  // The box's value, text and whether it is selected; the key typed ('\r':
+  // Enter, which moves on to the next control); the text and value after it.
+  const std::tuple<const char*, int, const char*, bool, char, const char*, int> rows[] = {
+      {"lower digit into an empty box", 0, "", false, 'c', "C", 12},
+      {"upper digit into an empty box", 0, "", false, 'C', "C", 12},
+      {"second digit, lower case", 10, "A", false, 'b', "AB", 171},
+      {"third digit refused", 171, "AB", false, 'c', "AB", 171},
+      {"other character, empty box", 0, "", false, ' ', "", 0},
+      {"other character, one digit", 10, "A", false, 'g', "A", 10},
+      {"other character over a selection", 171, "AB", true, 'x', "AB", 171},
+      {"Backspace, two digits", 171, "AB", false, '\b', "A", 10},
+      {"Backspace, one digit", 10, "A", false, '\b', "0", 0},
+      {"Backspace, empty box", 0, "", false, '\b', "", 0},
+      {"Backspace over a selection", 171, "AB", true, '\b', "", 0},
+      {"digit replaces a selection", 171, "AB", true, '7', "7", 7},
+      {"lower digit replaces a selection", 171, "AB", true, 'd', "D", 13},
+      {"Enter, one digit", 10, "A", false, '\r', "A", 10},
+      {"Enter, two digits", 171, "AB", false, '\r', "AB", 171},
+      {"Enter over a selection", 171, "AB", true, '\r', "AB", 171},
+  };
+  for (const auto& [what, value, text, selected, typed, textAfter, valueAfter] : rows) {
+    SCOPED_TRACE(what);
+    prepare(value, text, selected);
+    QTest::keyClick(blue, typed);
+    EXPECT_EQ(blue->text(), QString::fromLatin1(textAfter));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->vsbCOLOR[2].Value(), valueAfter);
+    EXPECT_EQ(QApplication::focusWidget(), typed == '\r' ? Find("txtFINALHEX(1)") : blue);
+  }
+  prepare(0, "", false);
+  QTest::keyClicks(blue, QStringLiteral("8"));
+  QTest::keyClick(blue, Qt::Key_Enter);  // the keypad's Enter
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), Find("txtFINALHEX(1)"));
+  EXPECT_EQ(Shown(), "back: 5 0 8 | 5 0 8 | 080000 050008 | 80000008 on 00080005");
+}
+
+// Tab goes the design's way round; a box reached selects its whole text.
+TEST_F(WindowTest, TabOrderFollowsTheDesign) {
+  const std::tuple<const char*, const char*, const char*> steps[] = {
+      {"vsbCOLOR(2)", "txtFINALHEX(0)", "080000"},
+      {"txtFINALHEX(0)", "txtHEXCOLOR(0)", "5"},
+      {"txtHEXCOLOR(2)", "txtFINALHEX(1)", "050000"},
+      {"txtFINALHEX(1)", "optITEM(1)", ""},
+      {"optITEM(1)", "Picture1", ""},
+      {"Picture1", "vsbCOLOR(0)", ""},
+  };
+  for (const auto& [from, to, selected] : steps) {
     Find(from)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Find(to)) << from << " -> " << to;
+    const auto* box = qobject_cast<QLineEdit*>(Find(to));
+    EXPECT_EQ(box ? box->selectedText() : QString(), QString::fromLatin1(selected)) << to;
   }
 }
 
-TEST_F(EditingTest, FocusSelectsTheWholeTextOfABoxAndLeavingAppliesIt) {
-  Find("vsbCOLOR(2)")->setFocus();
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  auto* final = Find<QLineEdit>("txtFINALHEX(0)");
-  EXPECT_EQ(final->selectedText(), QStringLiteral("080000"));
-  QTest::keyClick(final, Qt::Key_Tab);
-  auto* red = Find<QLineEdit>("txtHEXCOLOR(0)");
-  EXPECT_EQ(red->selectedText(), QStringLiteral("5"));
-}
-
-TEST_F(EditingTest, LockedBoxesIgnoreTyping) {
-  auto* final = Find<QLineEdit>("txtFINALHEX(1)");
-  final->setFocus();
-  QTest::keyClicks(final, QStringLiteral("12"));
-  EXPECT_EQ(final->text(), QStringLiteral("050000"));
-  QWidget* preview = Find("txtEXAMPLE");
-  preview->setFocus();
-  QTest::keyClicks(preview, QStringLiteral("xy"));
+TEST_F(WindowTest, LockedBoxesIgnoreTyping) {
+  for (const char* locked : {"txtFINALHEX(1)", "txtEXAMPLE"}) {
+    Find(locked)->setFocus();
+    QTest::keyClicks(Find(locked), QStringLiteral("12"));
+  }
+  EXPECT_EQ(Shown(), "back: 5 0 0 | 5 0 0 | 080000 050000 | 80000008 on 00000005");
   EXPECT_EQ(main->txtEXAMPLE->Text(), QStringLiteral("\r\nThis is an\r\nExample."));
 }
 

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QScreen>
 
-#include "forms/colourword.h"
 #include "window_fixture.h"
 
 namespace window {
@@ -15,11 +14,6 @@ namespace {
 
 class LayoutTest : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
   QRect PlaceInWindow(const char* name) const {
     QWidget* widget = Find(name);
     return QRect(widget->mapTo(main->form.widget(), QPoint(0, 0)), widget->size());
@@ -42,51 +36,31 @@ TEST_F(LayoutTest, WindowHasTheDesignedFixedClientArea) {
   EXPECT_EQ(window->grab().size(), QSize(234, 243) * expectedRatio);
 }
 
-struct Place {
-  const char* name;
-  QRect pixels;  // in the window's client area, logical pixels
-};
-
+// In the window's client area, in logical pixels; the swatches stand inside
+// the panel's one-pixel border.
 TEST_F(LayoutTest, ControlsStandWhereTheirTwipsPutThem) {
-  const Place places[] = {
-      {"txtEXAMPLE", {5, 8, 145, 73}},
-      {"vsbCOLOR(0)", {160, 51, 16, 169}},
-      {"vsbCOLOR(2)", {208, 51, 16, 169}},
-      {"lbl(1)", {183, 6, 19, 13}},
-      {"txtFINALHEX(0)", {90, 87, 60, 22}},
-      {"txtFINALHEX(1)", {90, 114, 60, 22}},
-      {"txtHEXCOLOR(0)", {156, 24, 25, 22}},
-      {"txtHEXCOLOR(2)", {204, 24, 25, 22}},
-      {"optITEM(0)", {8, 90, 71, 16}},
-      {"optITEM(1)", {8, 117, 81, 16}},
-      {"Picture1", {4, 145, 148, 76}},
-      {"lblVERSION", {4, 226, 98, 13}},
-      {"lblLASTDATE", {158, 226, 71, 13}},
-      // Inside the panel's one-pixel border.
-      {"lblSTORE(0)", {7, 148, 22, 16}},
-      {"lblSTORE(5)", {127, 148, 22, 16}},
-      {"lblSTORE(23)", {127, 202, 22, 16}},
-  };
-  for (const Place& place : places)
-    EXPECT_EQ(PlaceInWindow(place.name), place.pixels) << place.name;
+  const std::pair<const char*, QRect> places[] = {
+      {"txtEXAMPLE", {5, 8, 145, 73}},       {"vsbCOLOR(0)", {160, 51, 16, 169}},
+      {"vsbCOLOR(2)", {208, 51, 16, 169}},   {"lbl(1)", {183, 6, 19, 13}},
+      {"txtFINALHEX(0)", {90, 87, 60, 22}},  {"txtFINALHEX(1)", {90, 114, 60, 22}},
+      {"txtHEXCOLOR(0)", {156, 24, 25, 22}}, {"txtHEXCOLOR(2)", {204, 24, 25, 22}},
+      {"optITEM(0)", {8, 90, 71, 16}},       {"optITEM(1)", {8, 117, 81, 16}},
+      {"Picture1", {4, 145, 148, 76}},       {"lblVERSION", {4, 226, 98, 13}},
+      {"lblLASTDATE", {158, 226, 71, 13}},   {"lblSTORE(0)", {7, 148, 22, 16}},
+      {"lblSTORE(5)", {127, 148, 22, 16}},   {"lblSTORE(23)", {127, 202, 22, 16}}};
+  for (const auto& [name, pixels] : places) EXPECT_EQ(PlaceInWindow(name), pixels) << name;
 }
 
-TEST_F(LayoutTest, SwatchesShowTheirDesignPairs) {
-  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
-    EXPECT_EQ(main->lblSTORE[i].BackColor(), kDesignSwatches[static_cast<std::size_t>(i)].back);
-    EXPECT_EQ(main->lblSTORE[i].ForeColor(), kDesignSwatches[static_cast<std::size_t>(i)].fore);
-  }
-  // Drawn, not just stored: swatch 1 is 128, 64, 0 and swatch 7 pure red.
+// Drawn, not just stored: swatch 1 is 128, 64, 0 and swatch 7 pure red, each
+// in a flat black border; the marker frames swatch 0, clipped by the panel.
+TEST_F(LayoutTest, SwatchesAndTheMarkerAreDrawnAsDesigned) {
   const QRect second = PlaceInWindow("lblSTORE(1)");
   EXPECT_EQ(PixelAt(second.topLeft() + QPoint(2, second.height() - 3)), QColor(128, 64, 0));
   const QRect eighth = PlaceInWindow("lblSTORE(7)");
   EXPECT_EQ(PixelAt(eighth.topLeft() + QPoint(2, eighth.height() - 3)), QColor(255, 0, 0));
   EXPECT_EQ(PixelAt(eighth.topLeft()), QColor(Qt::black)) << "flat black border";
-}
 
-TEST_F(LayoutTest, MarkerFramesSwatchZeroClippedByThePanel) {
-  EXPECT_EQ(main->shpSTOREMARK->Left(), -15);
-  EXPECT_EQ(main->shpSTOREMARK->Top(), -15);
+  EXPECT_EQ(QPoint(main->shpSTOREMARK->Left(), main->shpSTOREMARK->Top()), QPoint(-15, -15));
   const QPoint inside = PlaceInWindow("Picture1").topLeft() + QPoint(1, 1);
   EXPECT_EQ(PixelAt(inside), QColor(Qt::white)) << "the outline lies outside the panel";
   EXPECT_EQ(PixelAt(inside + QPoint(1, 10)), QColor(Qt::white)) << "frame left of the swatch";

@@ -1,7 +1,6 @@
-// Start-up and shutdown: the guard, the palette file, the fixed texts, and
-// the version label's notice.
+// Start-up and shutdown: the palette file, the fixed texts, and the version
+// label's notice.
 #include <QFile>
-#include <QtEndian>
 
 #include "forms/colourword.h"
 #include "window_fixture.h"
@@ -11,77 +10,52 @@ namespace {
 
 const QString kExample = QStringLiteral("\r\nThis is an\r\nExample.");
 
-class StartupTest : public WindowTest {
- protected:
-  // The words of the palette file at `path`, record by record.
-  static std::vector<std::pair<std::uint32_t, std::uint32_t>> Words(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray bytes = file.readAll();
-    EXPECT_EQ(bytes.size(), 200);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> words;
-    for (qsizetype at = 0; at + 8 <= bytes.size(); at += 8) {
-      words.emplace_back(qFromLittleEndian<std::uint32_t>(bytes.constData() + at),
-                         qFromLittleEndian<std::uint32_t>(bytes.constData() + at + 4));
-    }
-    return words;
-  }
-};
+palette::Record Pair(std::uint32_t fore, std::uint32_t back) {
+  return {static_cast<std::int32_t>(fore), static_cast<std::int32_t>(back)};
+}
 
-TEST_F(StartupTest, FirstStartShowsTheDesignAndClosingWritesThePalette) {
-  Start();
+// A first start shows the design's texts and writes nothing; the close saves
+// the swatches and the preview, references kept, and the next start shows
+// them again, the sliders on the background.
+TEST_F(WindowTest, WhatTheCloseSavesTheNextStartShows) {
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample);
   EXPECT_EQ(main->lblVERSION->Caption(), QStringLiteral("Version 0.2i"));
   EXPECT_EQ(main->lblLASTDATE->Caption(), QStringLiteral("3/14/2012"));
-  EXPECT_EQ(main->strCFGPATH, PalettePath());
   EXPECT_FALSE(QFile::exists(PalettePath()));
+  PressSwatch(4, Qt::RightButton);  // the first state's pair
+  ChooseTarget(0);
+  main->vsbCOLOR[0].SetValue(0x11);
+  ChooseTarget(1);
+  main->vsbCOLOR[2].SetValue(0x66);
   Close();
-  const auto words = Words(PalettePath());
-  ASSERT_EQ(words.size(), 25u);
-  EXPECT_EQ(words[0], std::make_pair(0x00000000u, 0x00C0C0C0u));
-  EXPECT_EQ(words[1], std::make_pair(0x00FFFFFFu, 0x00004080u));
-  EXPECT_EQ(words[23], std::make_pair(0x00000000u, 0x00FFFFFFu));
-  EXPECT_EQ(words[24], std::make_pair(0x80000008u, 0x00000005u)) << "the preview, reference kept";
+  const auto saved = palette::PaletteFile(PalettePath(), {}).Load().records;
+  EXPECT_EQ(saved[0], Pair(0x00000000, 0x00C0C0C0));
+  EXPECT_EQ(saved[1], Pair(0x00FFFFFF, 0x00004080));
+  EXPECT_EQ(saved[4], Pair(0x80000008, 0x00000005));
+  EXPECT_EQ(saved[23], Pair(0x00000000, 0x00FFFFFF));
+  EXPECT_EQ(saved[24], Pair(0x00000011, 0x00660005)) << "the preview";
   EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(StartupTest, NextStartBringsBackWhatTheLastOneShowedAtExit) {
-  Start();
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  main->vsbCOLOR[0].SetValue(0x11);  // text colour 0x00000011
-  QTest::mouseClick(Find("optITEM(1)"), Qt::LeftButton);
-  main->vsbCOLOR[2].SetValue(0x66);  // background 0x00660005
-  QTest::mouseClick(Find("lblSTORE(4)"), Qt::RightButton);
-  Close();
-  main.reset();
 
   Start();
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00000011);
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00660005);
-  EXPECT_EQ(main->lblSTORE[4].ForeColor(), 0x00000011);
-  EXPECT_EQ(main->lblSTORE[4].BackColor(), 0x00660005);
-  EXPECT_EQ(main->vsbCOLOR[0].Value(), 5) << "the sliders start on the background";
-  EXPECT_EQ(main->vsbCOLOR[2].Value(), 0x66);
-  EXPECT_EQ(main->txtFINALHEX[0].Text(), QStringLiteral("110000"));
-  EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("050066"));
+  EXPECT_EQ(Shown(), "back: 5 0 102 | 5 0 66 | 110000 050066 | 00000011 on 00660005");
+  EXPECT_EQ(main->lblSTORE[4].ForeColor(), forms::kSystemWindowText);
+  EXPECT_EQ(main->lblSTORE[4].BackColor(), 0x00000005);
 }
 
 // The sliders start at 0: only a slider the first state moves makes the
 // background a plain colour word.
-TEST_F(StartupTest, FirstStateRecoloursTheBackgroundOnlyThroughSlidersItMoves) {
+TEST_F(WindowTest, FirstStateRecoloursTheBackgroundOnlyThroughSlidersItMoves) {
   for (const auto& [saved, shown] :
        {std::pair{0x80000000u, 0x80000000u}, std::pair{0xFFFFFFFFu, 0x00FFFFFFu}}) {
     palette::Records records{};
     records[palette::kPreviewRecord - 1].back = static_cast<std::int32_t>(saved);
     ASSERT_TRUE(palette::PaletteFile(PalettePath(), {}).Save(records).problem.isEmpty());
-    main.reset();
-    Load();
+    Start();
     EXPECT_EQ(static_cast<std::uint32_t>(main->txtEXAMPLE->BackColor()), shown);
   }
 }
 
-TEST_F(StartupTest, VersionLabelShowsTheNoticeWhileHeld) {
-  Start();
+TEST_F(WindowTest, VersionLabelShowsTheNoticeWhileHeld) {
   QWidget* version = Find("lblVERSION");
   QTest::mousePress(version, Qt::LeftButton);
   const QString notice = main->txtEXAMPLE->Text();
@@ -89,17 +63,6 @@ TEST_F(StartupTest, VersionLabelShowsTheNoticeWhileHeld) {
   EXPECT_FALSE(notice.contains(u'\n')) << "one line";
   QTest::mouseRelease(version, Qt::LeftButton);
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample) << "with its empty first line";
-  EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("050000"));
-}
-
-TEST_F(StartupTest, RunningCopyIsActivatedAndThisOneEndsBeforeLoading) {
-  app.SetPrevInstance(true);
-  finder.runningTitle = QStringLiteral("Huvenor");
-  EXPECT_THROW(Load(), Ended);
-  EXPECT_EQ(finder.activations, 1);
-  EXPECT_EQ(app.Title(), QStringLiteral("unwanted instance"));
-  EXPECT_EQ(finder.searchedFor.value(0), QStringLiteral("Huvenor"));
-  EXPECT_FALSE(QFile::exists(PalettePath()));
 }
 
 }  // namespace
