@@ -12,6 +12,8 @@
 #include "palette/palettefile.h"
 
 int main(int argc, char* argv[]) {
+  // Before Qt's X11 platform takes the startup id out of the environment.
+  const instance::Handshake handshake = instance::Handshake::FromEnvironment();
   QApplication qt(argc, argv);
   // First, before any widget lays out text in a font the window never uses.
   QApplication::setFont(forms::DialogFont());
@@ -19,7 +21,9 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("huvenor"));
 
   forms::App app(QStringLiteral("Huvenor"));
-  instance::LocalInstances instances(app.Title());
+  instance::LocalInstancesOptions options;
+  options.handshake = handshake;
+  instance::LocalInstances instances(app.Title(), options);
   app.SetPrevInstance(instances.OthersRunning());
   app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
   app.onEnd = [&] { instances.Withdraw(); };
@@ -27,7 +31,7 @@ int main(int argc, char* argv[]) {
   window::Main main(app, instances, palette::PerUserPath(), QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
   instances.FinishStartup();
-  instances.onActivate = [&] { main.BringToFront(); };
+  instances.onActivate = [&](const instance::Handshake& asked) { main.BringToFront(asked); };
   // Every ending closes the window as the user does, so the palette is saved
   // once, by its Unload; a window already closed, or closing, is not closed
   // again. Nobody may be there to answer a message, so it goes to stderr,

@@ -14,9 +14,12 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTimer>
+#include <QtGlobal>
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -39,6 +42,9 @@ constexpr char kActivated[] = "ok";
 
 // A question or answer longer than this is not from a copy of ours.
 constexpr qsizetype kMaxLine = 4096;
+// Desktops hand out tokens and ids of a few dozen characters; one longer than
+// this is not a desktop's. Both percent-encoded still fit within kMaxLine.
+constexpr qsizetype kMaxHandshakeField = 512;
 
 // Short naps between attempts at the start-up lock let copies started
 // together follow each other closely.
@@ -275,6 +281,44 @@ QByteArray EncodeTitle(const QString& title) {
   return title.toUtf8().toPercentEncoding();
 }
 
+// "activate TOKEN ID", each percent-encoded (so never holding a space) and
+// empty when the launcher gave none.
+QByteArray ActivateQuestion(const Handshake& handshake) {
+  return QByteArray(kAskActivate) + ' ' + handshake.activationToken.toPercentEncoding() + ' ' +
+         handshake.startupId.toPercentEncoding();
+}
+
+bool IsPercentEncoded(QByteArrayView field) {
+  for (qsizetype i = 0; i < field.size(); ++i) {
+    const char c = field[i];
+    if (c == '%') {
+      if (i + 2 >= field.size() || !std::isxdigit(static_cast<unsigned char>(field[i + 1])) ||
+          !std::isxdigit(static_cast<unsigned char>(field[i + 2])))
+        return false;
+      i += 2;
+    } else if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("-._~", c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A token or id as a desktop hands it out, or empty for anything else: it is
+// passed on to the desktop and into X11 messages, so nothing that could be
+// read as more than one value (control characters, text that is not UTF-8) or
+// that would not fit a line is let through.
+QByteArray DecodeHandshakeField(QByteArrayView field) {
+  if (field.size() > 3 * kMaxHandshakeField || !IsPercentEncoded(field)) return {};
+  const QByteArray decoded = QByteArray::fromPercentEncoding(field.toByteArray());
+  if (decoded.size() > kMaxHandshakeField) return {};
+  for (const char c : decoded) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return {};
+  }
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  static_cast<void>(QString(utf8(decoded)));
+  return utf8.hasError() ? QByteArray() : decoded;
+}
+
 // The answer to one question, or nothing for a question no copy of ours asks.
 using Answerer = std::function<std::optional<QByteArray>(const QByteArray& question)>;
 
@@ -455,8 +499,13 @@ void LocalInstances::Private::StopListening() {
 
 std::optional<QByteArray> LocalInstances::Private::Answer(const QByteArray& question) {
   if (question == kAskTitle) return title_;
-  if (question == kAskActivate) {
-    if (owner_.onActivate) owner_.onActivate();
+  // A bare "activate" is a request without a handshake.
+  const QByteArray activate = QByteArray(kAskActivate) + ' ';
+  if (question == kAskActivate || question.startsWith(activate)) {
+    const QList<QByteArray> fields = question.mid(activate.size()).split(' ');
+    const Handshake handshake{DecodeHandshakeField(fields.value(0)),
+                              DecodeHandshakeField(fields.value(1))};
+    if (owner_.onActivate) owner_.onActivate(handshake);
     return QByteArray(kActivated);
   }
   return std::nullopt;
@@ -537,7 +586,12 @@ std::optional<WindowFinder::Window> LocalInstances::FindWindow(const QString& ti
 void LocalInstances::ActivateWindow(const Window& window) {
   // Whether the other copy came forward is not looked at; waiting for its
   // acknowledgement only keeps this copy from ending before it was asked.
-  if (const QString* path = std::any_cast<QString>(&window)) d_->AskOther(*path, kAskActivate);
+  if (const QString* path = std::any_cast<QString>(&window))
+    d_->AskOther(*path, ActivateQuestion(d_->options_.handshake));
+}
+
+Handshake Handshake::FromEnvironment() {
+  return {qgetenv("XDG_ACTIVATION_TOKEN"), qgetenv("DESKTOP_STARTUP_ID")};
 }
 
 }  // namespace instance

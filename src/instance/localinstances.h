@@ -9,6 +9,7 @@
 // is not a socket made by this user.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -18,6 +19,20 @@
 #include "instance/preventnewinstance.h"
 
 namespace instance {
+
+// What a launcher hands the copy it starts so that the desktop lets that copy
+// take the keyboard focus: a Wayland activation token and an X11 startup
+// notification id. A copy that finds another one running passes them on with
+// its request to come forward, since only the launched copy holds them; they
+// are never kept.
+struct Handshake {
+  QByteArray activationToken;
+  QByteArray startupId;
+
+  // What the launcher put in this process's environment. Read it before Qt's
+  // X11 platform is set up, since that takes the startup id out.
+  static Handshake FromEnvironment();
+};
 
 struct LocalInstancesOptions {
   // Where the copies' sockets and the start-up lock live; empty means a
@@ -29,6 +44,8 @@ struct LocalInstancesOptions {
   // How long a starting copy waits for another copy to answer one question, so
   // that a hung copy cannot hang the one that is starting.
   std::chrono::milliseconds queryTimeout{2'000};
+  // Sent along when this copy asks another to come forward.
+  Handshake handshake;
 };
 
 class LocalInstances final : public WindowFinder {
@@ -62,8 +79,10 @@ class LocalInstances final : public WindowFinder {
   std::optional<Window> FindWindow(const QString& title) override;
   void ActivateWindow(const Window& window) override;
 
-  // Another copy asked this one to bring its window forward.
-  std::function<void()> onActivate;
+  // Another copy asked this one to bring its window forward, with what its
+  // launcher gave it; a token or id that is not one a desktop hands out
+  // arrives empty.
+  std::function<void(const Handshake&)> onActivate;
 
  private:
   class Private;

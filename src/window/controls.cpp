@@ -11,6 +11,7 @@
 #include "colour/contrast.h"
 #include "forms/fonts.h"
 #include "icons.h"
+#include "window/bringforward.h"
 #include "window/layout.h"
 #include "window/main.h"
 #include "window/texts.h"
@@ -216,12 +217,8 @@ void Main::ConnectEvents() {
   ConnectReadability();
 }
 
-void Main::BringToFront() {
-  QWidget* window = form.widget();
-  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-  window->show();
-  window->raise();
-  window->activateWindow();
+void Main::BringToFront(const instance::Handshake& handshake) {
+  BringForward(*form.widget(), handshake);
 }
 
 }  // namespace window

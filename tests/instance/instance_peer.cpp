@@ -2,7 +2,8 @@
 // with the guard and the local backend, but without a window. Tells the test
 // what happens on standard output, one line each:
 //   started prev=<0|1> lock=<0|1> title=<application title>
-//   activated
+//   activated                  (asked without a token or id)
+//   activated token=<t> id=<i> (asked with either)
 //   title <text>               (after the test set the title)
 // and takes commands on standard input, one line each:
 //   title <text>               sets the application title
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
   if (parser.positionalArguments().size() != 1) parser.showHelp(2);
 
   instance::LocalInstancesOptions options;
+  options.handshake = instance::Handshake::FromEnvironment();
   options.directory = parser.positionalArguments().constFirst();
   if (parser.isSet(lockTimeout))
     options.lockTimeout = std::chrono::milliseconds(parser.value(lockTimeout).toInt());
@@ -82,7 +84,13 @@ int main(int argc, char** argv) {
 
   instance::LocalInstances instances(QStringLiteral("Huvenor"), options);
   Peer app(instances);
-  instances.onActivate = [] { Say(QStringLiteral("activated")); };
+  instances.onActivate = [](const instance::Handshake& handshake) {
+    if (handshake.activationToken.isEmpty() && handshake.startupId.isEmpty())
+      return Say(QStringLiteral("activated"));
+    Say(QStringLiteral("activated token=%1 id=%2")
+            .arg(QString::fromUtf8(handshake.activationToken),
+                 QString::fromUtf8(handshake.startupId)));
+  };
 
   const bool prevInstance = instances.OthersRunning();
   if (prevInstance) instance::CheckPrevInstance(app, instances);
