@@ -31,7 +31,16 @@ const QString kStartedAlone = QStringLiteral("started prev=0 lock=1 title=Huveno
 
 class Peer {
  public:
-  explicit Peer(const QString& directory, const QStringList& options = {}) {
+  // `launcher` adds to the environment what a launcher would put there; the
+  // caller's own token and id never reach the copy.
+  explicit Peer(const QString& directory, const QStringList& options = {},
+                const QStringList& launcher = {}) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    for (const QString& variable : launcher)
+      environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    process_.setProcessEnvironment(environment);
     process_.setProgram(QString::fromUtf8(HUVENOR_INSTANCE_PEER));
     process_.setArguments(options + QStringList{directory});
     // Warnings and sanitizer reports go straight to the test's output.
@@ -114,21 +123,67 @@ TEST_F(LocalInstancesTest, LeftoverLockFileDoesNotHoldTheNextStartBack) {
   EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone) << "it waited out the lock";
 }
 
+// A client of the copy listening at `path`, connected.
+int Connected(const QString& path) {
+  const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray native = QFile::encodeName(path);
+  std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+  EXPECT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  return client;
+}
+
 TEST_F(LocalInstancesTest, ClientThatNeverSpeaksDoesNotStopTheRunningCopy) {
   Peer first(Dir());
   ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
   // Connects to the running copy and then says nothing at all.
-  const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  const QByteArray path = QFile::encodeName(first.SocketIn(Dir()));
-  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-  ASSERT_EQ(::connect(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  const int silent = Connected(first.SocketIn(Dir()));
 
   Peer second(Dir());
   EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt);
   EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
   ::close(silent);
+}
+
+// The second copy passes on its launcher's token and id; the running copy
+// takes only what a desktop hands out and drops the rest, still coming forward.
+TEST_F(LocalInstancesTest, LaunchersTokenAndIdTravelAndNothingElseDoes) {
+  Peer first(Dir());
+  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+  Peer second(Dir(), {},
+              {QStringLiteral("XDG_ACTIVATION_TOKEN=t\u00fc k"),
+               QStringLiteral("DESKTOP_STARTUP_ID=s_TIME9")});
+  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")),
+            QStringLiteral("activated token=t\u00fc k id=s_TIME9"));
+
+  const QByteArray tooLong(513, 'a');
+  const struct {
+    QByteArray question;
+    const char* activated;
+  } rows[] = {
+      {"activate", "activated"},
+      {"activate  s_TIME9", "activated token= id=s_TIME9"},
+      {"activate " + tooLong + " s", "activated token= id=s"},
+      {"activate %FF s", "activated token= id=s"},     // not UTF-8
+      {"activate %C0%80 s", "activated token= id=s"},  // an overlong zero
+      {"activate %0A s", "activated token= id=s"},     // a line break
+      {"activate %G0 s", "activated token= id=s"},     // not percent-encoding
+      {"activate t%2", "activated"},                   // cut short
+      {"activate t\x01 %7F", "activated"},
+      {"activate t", "activated token=t id="},
+  };
+  for (const auto& row : rows) {
+    const int client = Connected(first.SocketIn(Dir()));
+    const QByteArray line = row.question + '\n';
+    ASSERT_EQ(::write(client, line.constData(), static_cast<std::size_t>(line.size())),
+              line.size());
+    char answer[4] = {};
+    EXPECT_EQ(::read(client, answer, sizeof answer), 3) << row.question.constData();
+    EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QString::fromUtf8(row.activated))
+        << row.question.constData();
+    ::close(client);
+  }
 }
 
 TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
