@@ -3,7 +3,6 @@
 # Usage (under scripts/with-xvfb.sh): e2e_test.sh HUVENOR XCLOSE CASE
 #   CASE session:     slider, typed channel, store and recall, close; the
 #                     palette file's bytes
-#   CASE second-copy: a second copy leaves one window and exits 0
 #   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
 #                     stored, and the program ends with status 0
 #   CASE installed-as-root BIN: the program, built to count a copy in BIN as
@@ -12,6 +11,23 @@
 # test's (tests/faults/instance_stress.sh).
 # With HUVENOR_SHOTS set to a folder, the session case also saves
 # screenshots there.
+#
+# A second start under a real window manager, which refuses the focus to a
+# window that merely asks for it: mutter, headless, on a session bus of its
+# own (under dbus-run-session). The first copy runs; a launcher's window has
+# the focus and the user types into it. Then:
+#   from a terminal, with neither token nor id: the second copy ends with
+#   status 0 and writes nothing, and the first copy does not take the focus
+#   (on X11 it asks for attention instead);
+#   from the launcher, which hands the second copy a startup id (X11) or an
+#   activation token (Wayland) for a key press in its window: the first
+#   copy's window takes the keyboard focus (on X11 it is the active window
+#   and the launcher's start is completed). The next key typed reaches it,
+#   and closing it saves the palette: its preview tells how many of the keys
+#   typed reached the first copy.
+#   CASE desktop-x11 XLAUNCH:       mutter as X11 window manager
+#   CASE desktop-wayland WLLAUNCH:  mutter as Wayland compositor (not under
+#                                   with-xvfb.sh)
 set -euo pipefail
 huvenor=$1 xclose=$2 case=$3
 
@@ -24,11 +40,22 @@ cp "$huvenor" "$work/huvenor"
 program=$work/huvenor
 palette=$work/kelvane.cfg
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
+unset XDG_ACTIVATION_TOKEN DESKTOP_STARTUP_ID
 
 fail() {
   echo "FAIL: $*" >&2
-  [[ -s $work/stderr ]] && sed 's/^/  program: /' "$work/stderr" >&2
+  for log in "$work"/stderr "$work"/*.log; do
+    [[ -s $log ]] && tail -n 30 "$log" | sed "s|^|  $(basename "$log" .log): |" >&2
+  done
   exit 1
+}
+
+# Polls for up to 10 s until COMMAND succeeds.
+until_true() {
+  local what=$1
+  shift
+  for _ in $(seq 200); do "$@" && return 0; sleep 0.05; done
+  fail "$what"
 }
 
 # Starts the copy in $work and sets $pid and $window; the window's client
@@ -50,6 +77,8 @@ start() {
 }
 
 # A copy that ended is a zombie until it is waited for, which kill -0 counts.
+alive() { [[ -r /proc/$1/stat && $(cut -d ' ' -f 3 "/proc/$1/stat") != Z ]]; }
+
 # Clicks at client-area pixel x,y with button b (1 left, 2 middle, 3 right).
 click() { xdotool mousemove $((wx + $1)) $((wy + $2)) click "$3"; }
 
@@ -96,20 +125,6 @@ case $case in
     expect_record 13 "0800008008400000" "swatch 12: the mixed background under the reference text colour"
     expect_record 25 "ffffff00ff000000" "the preview holds the recalled pair"
     ;;
-  second-copy)
-    start
-    first=$pid first_window=$window
-    "$work/huvenor" 2>/dev/null
-    status=$?
-    [[ $status == 0 ]] || fail "the second copy ended with status $status"
-    count=$(xdotool search --onlyvisible --name "Orlan's Huvenor" | wc -l)
-    [[ $count == 1 ]] || fail "$count windows are shown"
-    [[ ! -e $work/kelvane.cfg ]] || fail "the second copy wrote the palette"
-    kill -0 "$first" || fail "the first copy is gone"
-    pid=$first window=$first_window
-    close_window
-    [[ -e $work/kelvane.cfg ]] || fail "the first copy did not save on closing"
-    ;;
   signals)
     # A script's background job starts with SIGINT ignored, which the
     # program keeps; a terminal's job does not.
@@ -137,6 +152,99 @@ case $case in
     close_window
     expect_record 13 "0800008005000000" "swatch 12 saved per-user"
     [[ $(ls -A "$bin") == huvenor ]] || fail "beside the installed program: $(ls -A "$bin")"
+    ;;
+  desktop-x11 | desktop-wayland)
+    launcher=$4
+    trap 'exec 3>&-; kill $(jobs -p) 2>/dev/null || true; wait; rm -rf "$work"' EXIT
+    said() { grep -q "^$1\$" "$work/launcher.out"; }
+    second_copy() {
+      env "$@" "$work/huvenor" 2>>"$work/second.log" || fail "a second copy ended with status $?"
+      [[ ! -e $work/kelvane.cfg ]] || fail "a second copy wrote the palette"
+    }
+    mkfifo "$work/launcher.in"
+    if [[ $case == desktop-x11 ]]; then
+      export QT_QPA_PLATFORM=xcb
+      # The X server tells every program the time of a key press that comes
+      # from another keyboard than the last one; one key now, so that, as with
+      # one real keyboard, only the launcher learns when the user typed.
+      xdotool key shift
+      mutter --x11 --replace --sm-disable >"$work/mutter.log" 2>&1 &
+      until_true "no window manager" bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+      start
+      type() { xdotool key "$1"; }
+      startup_env() {
+        xdotool key shift
+        until_true "the launcher announced no start" said "id .*"
+        echo "DESKTOP_STARTUP_ID=$(sed -n 's/^id //p' "$work/launcher.out" | tail -n 1)"
+      }
+      active() { [[ $(xdotool getactivewindow) == "$window" && $(xdotool getwindowfocus) == "$window" ]]; }
+      close() { "$xclose" "$window"; }
+    else
+      unset DISPLAY XAUTHORITY QT_QPA_PLATFORM
+      mutter --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display wayland-test \
+        >"$work/mutter.log" 2>&1 &
+      until_true "no compositor" test -S "$XDG_RUNTIME_DIR/wayland-test"
+      # As a GNOME session tells its programs; Qt picks its platform from it.
+      export WAYLAND_DISPLAY=wayland-test XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+      # A Wayland client cannot see another's window; the first copy's own
+      # protocol log shows when it draws.
+      WAYLAND_DEBUG=client "$work/huvenor" 2>"$work/stderr" &
+      pid=$!
+      until_true "no window appeared" grep -q ' -> wl_surface@[0-9]*\.attach(wl_buffer@' "$work/stderr"
+      type() { case $1 in Up) echo 103 ;; alt+F4) echo 56 62 ;; esac >&3; }
+      startup_env() {
+        echo token >&3
+        until_true "the compositor gave no token" said "token .*"
+        echo "XDG_ACTIVATION_TOKEN=$(sed -n 's/^token //p' "$work/launcher.out")"
+      }
+      # The launcher's window lost the keyboard focus, and Qt took the first
+      # copy's for active: it does so once the compositor has answered a sync
+      # sent after the keyboard entered, and drops keys that come sooner (no
+      # one types that fast). The key typed next tells where the focus went.
+      active() {
+        said unfocused && awk '
+          !/ -> / && / wl_keyboard@[0-9]+\.enter\(/ { entered = 1; sync = ""; found = 0 }
+          !/ -> / && / wl_keyboard@[0-9]+\.leave\(/ { entered = 0; found = 0 }
+          entered && sync == "" && / -> wl_display@1\.sync\(/ {
+            match($0, /wl_callback@[0-9]+/)
+            sync = substr($0, RSTART, RLENGTH) ".done("
+          }
+          sync != "" && !/ -> / && index($0, sync) { found = 1 }
+          END { exit !found }' "$work/stderr"
+      }
+      # The compositor's close would overtake a key still in the copy's
+      # queue; the copy has handled the key once it has drawn since the press.
+      close() {
+        until_true "the first copy did not draw after the key" awk '
+          !/ -> / && / wl_keyboard@[0-9]+\.key\([0-9]+, [0-9]+, [0-9]+, 1\)/ { pressed = 1; drawn = 0 }
+          pressed && / -> wl_surface@[0-9]+\.commit\(/ { drawn = 1 }
+          END { exit !drawn }' "$work/stderr"
+        type alt+F4
+      }
+    fi
+    "$launcher" <"$work/launcher.in" >"$work/launcher.out" 2>"$work/launcher.log" &
+    exec 3>"$work/launcher.in"
+    until_true "the launcher's window did not get the focus" said focused
+
+    type Up
+    second_copy
+    if [[ $case == desktop-x11 ]]; then
+      until_true "the first copy did not ask for attention" \
+        bash -c "xprop -id $window _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION"
+    else
+      sleep 0.5 # the refusal shows only as nothing happening
+    fi
+    ! active || fail "a start from a terminal took the focus"
+
+    second_copy "$(startup_env)"
+    until_true "the first copy's window did not take the focus" active
+    [[ $case == desktop-wayland ]] || until_true "the start was not completed" said "removed $window"
+    type Up
+    close
+    until_true "the first copy did not close" eval '! alive $pid'
+    wait "$pid" || fail "the first copy ended with status $?"
+    ! said closed || fail "the launcher's window was closed instead"
+    expect_record 25 "0800008006000000" "one key reached the first copy: the one after the launcher's start"
     ;;
   *)
     fail "unknown case $case"

@@ -70,7 +70,6 @@ int main(int argc, char** argv) {
   if (parser.positionalArguments().size() != 1) parser.showHelp(2);
 
   instance::LocalInstancesOptions options;
-  options.handshake = instance::Handshake::FromEnvironment();
   options.directory = parser.positionalArguments().constFirst();
   if (parser.isSet(lockTimeout))
     options.lockTimeout = std::chrono::milliseconds(parser.value(lockTimeout).toInt());
