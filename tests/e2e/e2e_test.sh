@@ -197,19 +197,17 @@ case $case in
         until_true "the compositor gave no token" said "token .*"
         echo "XDG_ACTIVATION_TOKEN=$(sed -n 's/^token //p' "$work/launcher.out")"
       }
-      # The launcher's window lost the keyboard focus, and Qt took the first
-      # copy's for active: it does so once the compositor has answered a sync
-      # sent after the keyboard entered, and drops keys that come sooner (no
-      # one types that fast). The key typed next tells where the focus went.
+      # The launcher's window lost the keyboard focus, the first copy's got
+      # it, and the compositor has answered a request the copy made since (a
+      # sync or a frame callback). Qt takes the window for active only after
+      # such an answer and drops keys that come sooner (no one types that
+      # fast). The key typed next tells where the focus went.
       active() {
         said unfocused && awk '
-          !/ -> / && / wl_keyboard@[0-9]+\.enter\(/ { entered = 1; sync = ""; found = 0 }
+          !/ -> / && / wl_keyboard@[0-9]+\.enter\(/ { entered = 1; split("", asked); found = 0 }
           !/ -> / && / wl_keyboard@[0-9]+\.leave\(/ { entered = 0; found = 0 }
-          entered && sync == "" && / -> wl_display@1\.sync\(/ {
-            match($0, /wl_callback@[0-9]+/)
-            sync = substr($0, RSTART, RLENGTH) ".done("
-          }
-          sync != "" && !/ -> / && index($0, sync) { found = 1 }
+          entered && / -> .*new id wl_callback@/ { match($0, /wl_callback@[0-9]+/); asked[substr($0, RSTART, RLENGTH)] = 1 }
+          entered && !/ -> / && match($0, /wl_callback@[0-9]+\.done/) { if (asked[substr($0, RSTART, RLENGTH - 5)]) found = 1 }
           END { exit !found }' "$work/stderr"
       }
       # The compositor's close would overtake a key still in the copy's
