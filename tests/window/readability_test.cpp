@@ -20,11 +20,6 @@ constexpr colour::ColourWord kWhite = 0x00FFFFFF;
 
 class ReadabilityTest : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
   // Opens the preview's context menu and triggers each entry, or submenu
   // entry, starting with `choose`; gives every entry's text, a submenu's
   // after a '>'.
@@ -57,11 +52,11 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   // as the reference's low bytes (a red), it stays grey.
   const colour::ColourWord drawn =
       forms::DrawnWord(forms::kSystemWindowText, QApplication::palette(Find("txtEXAMPLE")));
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
+  ChooseTarget(0);
   QTest::keyClick(main->form.widget(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(main->txtEXAMPLE->ForeColor(),
             colour::MakeReadable(drawn, main->txtEXAMPLE->BackColor(), 4.5).colour);
-  QTest::mouseClick(Find("optITEM(1)"), Qt::LeftButton);
+  ChooseTarget(1);
 
   main->lblSTORE_MouseDown(12, 1, 0, 0, 0);  // white on black; the background is the target
   main->SetSliders(0x00777777);
@@ -80,7 +75,7 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   EXPECT_TRUE(texts.back().contains(QStringLiteral("Select All"))) << "the standard entries follow";
 
   main->lblSTORE_MouseDown(18, 1, 0, 0, 0);  // black on white
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
+  ChooseTarget(0);
   main->SetSliders(0x000000FF);
   PreviewMenu(QStringLiteral("Make Readable: AAA"));
   const colour::ColourWord red = colour::MakeReadable(0x000000FF, kWhite, 7).colour;
