@@ -2,79 +2,55 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace colour {
 namespace {
 
-struct RatioCase {
-  ColourWord text;
-  ColourWord background;
-  double ratio;  // as published, to two decimals
-  bool normalAA;
-};
-
-class ContrastTest : public testing::TestWithParam<RatioCase> {};
-
-TEST_P(ContrastTest, MatchesPublishedExamples) {
-  const RatioCase& c = GetParam();
-  const double ratio = ContrastRatio(c.text, c.background);
-  EXPECT_NEAR(ratio, c.ratio, 0.005);
-  EXPECT_DOUBLE_EQ(ratio, ContrastRatio(c.background, c.text)) << "order does not matter";
-  EXPECT_EQ(Judge(ratio).normalAA, c.normalAA);
+TEST(ContrastRatio, MatchesPublishedExamplesEitherWayRound) {
+  // Text, background, and the ratio as published to two decimals; the last
+  // takes the low-value branch of the sRGB curve (10/255 is under 0.04045).
+  const std::tuple<ColourWord, ColourWord, double> pairs[] = {
+      {0x00000000, 0x00FFFFFF, 21.0}, {0x00777777, 0x00FFFFFF, 4.48},
+      {0x00767676, 0x00FFFFFF, 4.54}, {0x00FFFFFF, 0x000000FF, 4.00},
+      {0x00123456, 0x00123456, 1.0},  {0x000A0A0A, 0x00000000, 1.06}};
+  for (const auto& [text, background, published] : pairs) {
+    const double ratio = ContrastRatio(text, background);
+    EXPECT_NEAR(ratio, published, 0.005) << std::hex << text << " on " << background;
+    EXPECT_DOUBLE_EQ(ratio, ContrastRatio(background, text)) << "order does not matter";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, ContrastTest,
-    testing::Values(RatioCase{0x00000000, 0x00FFFFFF, 21.0, true},
-                    RatioCase{0x00777777, 0x00FFFFFF, 4.48, false},
-                    RatioCase{0x00767676, 0x00FFFFFF, 4.54, true},
-                    RatioCase{0x00FFFFFF, 0x000000FF, 4.00, false},  // white on red
-                    RatioCase{0x00123456, 0x00123456, 1.0, false},
-                    // The low-value branch of the sRGB curve: 10/255 is under 0.04045.
-                    RatioCase{0x000A0A0A, 0x00000000, 1.06, false}));
 
 TEST(Judge, UsesTheUnroundedRatio) {
-  const Verdicts nearly = Judge(4.499);
-  EXPECT_FALSE(nearly.normalAA);
-  EXPECT_FALSE(nearly.largeAAA);
-  EXPECT_TRUE(nearly.largeAA);
+  // The ratio, then normal text AA and AAA, large text AA and AAA.
+  const std::tuple<double, bool, bool, bool, bool> cases[] = {
+      {2.999, false, false, false, false}, {3.0, false, false, true, false},
+      {4.499, false, false, true, false},  {4.5, true, false, true, true},
+      {6.999, true, false, true, true},    {7.0, true, true, true, true}};
+  for (const auto& [ratio, aa, aaa, largeAA, largeAAA] : cases) {
+    const Verdicts got = Judge(ratio);
+    EXPECT_EQ(std::tuple(got.normalAA, got.normalAAA, got.largeAA, got.largeAAA),
+              std::tuple(aa, aaa, largeAA, largeAAA))
+        << ratio;
+  }
+  // Shown rounded, yet judged as it is.
   EXPECT_NE(ContrastSummary(4.499).find("4.50:1"), std::string::npos);
   EXPECT_NE(ContrastSummary(4.499).find("Normal text: AA fail"), std::string::npos);
-  const Verdicts seven = Judge(7.0);
-  EXPECT_TRUE(seven.normalAAA);
-  EXPECT_FALSE(Judge(2.999).largeAA);
 }
 
-TEST(CssText, WritesHexRgbAndPairs) {
-  EXPECT_EQ(CssHex(0x00C08040), "#4080C0");
-  EXPECT_EQ(CssRgb(0x00C08040), "rgb(64, 128, 192)");
-  EXPECT_EQ(CssPair(0x00FFFFFF, 0x000000FF), "color: #FFFFFF;\nbackground-color: #FF0000;");
+TEST(ParseCssColour, TakesTheFourFormsAndNothingElse) {
+  const std::pair<const char*, ColourWord> colours[] = {
+      {"#4080C0", 0x00C08040},           {"4080c0", 0x00C08040},
+      {" #4080C0\n", 0x00C08040},        {"#F80", 0x000088FF},
+      {"rgb(64, 128, 192)", 0x00C08040}, {"rgb(64,128,192)", 0x00C08040},
+      {"RGB( 0 , 0 , 255 )", 0x00FF0000}};
+  for (const auto& [text, word] : colours) EXPECT_EQ(ParseCssColour(text), word) << text;
+  for (const char* text : {"", "#", "#4080C", "F80", "#40 80C0", "#4080CG", "rgb(256, 0, 0)",
+                           "rgb(1, 2)", "rgb(1, 2, 3, 4)", "rgb(-1, 2, 3)", "rgb(1, 2, 3",
+                           "rgba(1, 2, 3)", "rgb(0001, 2, 3)", "red"}) {
+    EXPECT_EQ(ParseCssColour(text), std::nullopt) << '"' << text << '"';
+  }
 }
-
-struct ParseCase {
-  const char* text;
-  std::optional<ColourWord> word;
-};
-
-class ParseCssColourTest : public testing::TestWithParam<ParseCase> {};
-
-TEST_P(ParseCssColourTest, TakesTheFourFormsAndNothingElse) {
-  EXPECT_EQ(ParseCssColour(GetParam().text), GetParam().word) << '"' << GetParam().text << '"';
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseCssColourTest,
-    testing::Values(
-        ParseCase{"#4080C0", 0x00C08040}, ParseCase{"4080c0", 0x00C08040},
-        ParseCase{" #4080C0\n", 0x00C08040}, ParseCase{"#F80", 0x000088FF},
-        ParseCase{"rgb(64, 128, 192)", 0x00C08040}, ParseCase{"rgb(64,128,192)", 0x00C08040},
-        ParseCase{"RGB( 0 , 0 , 255 )", 0x00FF0000}, ParseCase{"", std::nullopt},
-        ParseCase{"#", std::nullopt}, ParseCase{"#4080C", std::nullopt},
-        ParseCase{"F80", std::nullopt}, ParseCase{"#40 80C0", std::nullopt},
-        ParseCase{"#4080CG", std::nullopt}, ParseCase{"rgb(256, 0, 0)", std::nullopt},
-        ParseCase{"rgb(1, 2)", std::nullopt}, ParseCase{"rgb(1, 2, 3, 4)", std::nullopt},
-        ParseCase{"rgb(-1, 2, 3)", std::nullopt}, ParseCase{"rgb(1, 2, 3", std::nullopt},
-        ParseCase{"rgba(1, 2, 3)", std::nullopt}, ParseCase{"rgb(0001, 2, 3)", std::nullopt},
-        ParseCase{"red", std::nullopt}));
 
 }  // namespace
 }  // namespace colour

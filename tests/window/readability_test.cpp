@@ -20,37 +20,18 @@ constexpr colour::ColourWord kWhite = 0x00FFFFFF;
 
 class ReadabilityTest : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
-  void SetTarget(colour::ColourWord word) {
-    for (std::int16_t part = 0; part < 3; ++part) {
-      main->vsbCOLOR[part].SetValue(colour::ColorPart(word, part));
-    }
-  }
-
-  void Shortcut() {
-    QTest::keyClick(main->form.widget(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
-  }
-
-  // Opens the preview's context menu and triggers the entry, or the
-  // submenu's entry, starting with `choose`; gives every entry's text, a
-  // submenu's after a '>'.
+  // Opens the preview's context menu and triggers each entry, or submenu
+  // entry, starting with `choose`; gives every entry's text, a submenu's
+  // after a '>'.
   QStringList PreviewMenu(const QString& choose) {
-    QWidget* preview = Find("txtEXAMPLE");
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                            preview->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(preview, &event);
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, {5, 5}, {5, 5});
+    QApplication::sendEvent(Find("txtEXAMPLE"), &event);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    EXPECT_NE(menu, nullptr);
-    if (menu == nullptr) return {};
+    if (menu == nullptr) return {QStringLiteral("no menu")};
     QStringList texts;
     for (QAction* action : menu->actions()) {
       texts << action->text();
-      const QList<QAction*> inner = action->menu() ? action->menu()->actions() : QList{action};
-      for (QAction* each : inner) {
+      for (QAction* each : action->menu() ? action->menu()->actions() : QList{action}) {
         if (each != action) texts << QStringLiteral(">") + each->text();
         if (each->text().startsWith(choose)) each->trigger();
       }
@@ -59,49 +40,43 @@ class ReadabilityTest : public WindowTest {
     return texts;
   }
 
-  QRgb PixelOf(const char* objectName) { return Find(objectName)->grab().toImage().pixel(4, 4); }
-
-  static QRgb Rgb(colour::ColourWord word) {
-    return qRgb(colour::ColorPart(word, 0), colour::ColorPart(word, 1), colour::ColorPart(word, 2));
+  // The word of the colour drawn at a widget's top left.
+  colour::ColourWord Pixel(const char* objectName) {
+    const QRgb pixel = Find(objectName)->grab().toImage().pixel(4, 4);
+    return colour::RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
   }
 };
 
 TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   // The first-run text is the platform's text colour: judged as drawn, not
   // as the reference's low bytes (a red), it stays grey.
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  Shortcut();
+  const colour::ColourWord drawn =
+      forms::DrawnWord(forms::kSystemWindowText, QApplication::palette(Find("txtEXAMPLE")));
+  ChooseTarget(0);
+  QTest::keyClick(main->form.widget(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(main->txtEXAMPLE->ForeColor(),
-            colour::MakeReadable(forms::DrawnWord(forms::kSystemWindowText,
-                                                  QApplication::palette(Find("txtEXAMPLE"))),
-                                 main->txtEXAMPLE->BackColor(), colour::kAANormal)
-                .colour);
-  QTest::mouseClick(Find("optITEM(1)"), Qt::LeftButton);
+            colour::MakeReadable(drawn, main->txtEXAMPLE->BackColor(), 4.5).colour);
+  ChooseTarget(1);
 
   main->lblSTORE_MouseDown(12, 1, 0, 0, 0);  // white on black; the background is the target
-  SetTarget(0x00777777);
-  Shortcut();
+  main->SetSliders(0x00777777);
+  QTest::keyClick(main->form.widget(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00767676);
   EXPECT_EQ(main->txtHEXCOLOR[0].Text(), QStringLiteral("76")) << "through the sliders";
   EXPECT_EQ(main->txtEXAMPLE->ForeColor(), kWhite);
 
-  SetTarget(0x00AAAAAA);
+  main->SetSliders(0x00AAAAAA);
   const QStringList texts = PreviewMenu(QStringLiteral("Make Readable: Large"));
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), colour::MakeReadable(0x00AAAAAA, kWhite, 3).colour);
-  EXPECT_EQ(
-      texts.mid(0, 13),
-      (QStringList{QStringLiteral("Pick from Screen"), QString(),
-                   QStringLiteral("Make Readable: AA (4.5:1)\tCtrl+Shift+R"),
-                   QStringLiteral("Make Readable: AAA (7:1)"),
-                   QStringLiteral("Make Readable: Large Text AA (3:1)"), QString(),
-                   QStringLiteral("Simulate"), QStringLiteral(">Normal Vision"),
-                   QStringLiteral(">Protanopia"), QStringLiteral(">Deuteranopia"),
-                   QStringLiteral(">Tritanopia"), QStringLiteral(">Achromatopsia"), QString()}));
+  EXPECT_EQ(texts.mid(0, 13).join(u'|'),
+            QStringLiteral("Pick from Screen||Make Readable: AA (4.5:1)\tCtrl+Shift+R|"
+                           "Make Readable: AAA (7:1)|Make Readable: Large Text AA (3:1)||Simulate|"
+                           ">Normal Vision|>Protanopia|>Deuteranopia|>Tritanopia|>Achromatopsia|"));
   EXPECT_TRUE(texts.back().contains(QStringLiteral("Select All"))) << "the standard entries follow";
 
   main->lblSTORE_MouseDown(18, 1, 0, 0, 0);  // black on white
-  QTest::mouseClick(Find("optITEM(0)"), Qt::LeftButton);
-  SetTarget(0x000000FF);
+  ChooseTarget(0);
+  main->SetSliders(0x000000FF);
   PreviewMenu(QStringLiteral("Make Readable: AAA"));
   const colour::ColourWord red = colour::MakeReadable(0x000000FF, kWhite, 7).colour;
   EXPECT_EQ(main->txtEXAMPLE->ForeColor(), red);
@@ -116,27 +91,23 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
 }
 
 TEST_F(ReadabilityTest, SimulationChangesOnlyTheDrawing) {
+  constexpr auto kProtan = colour::Vision::Protanopia;
   main->lblSTORE_MouseDown(7, 1, 0, 0, 0);  // white on red
-  const QRgb red = Rgb(0x000000FF);
-  ASSERT_EQ(PixelOf("txtEXAMPLE"), red);
+  ASSERT_EQ(Pixel("txtEXAMPLE"), 0x000000FF);
   PreviewMenu(QStringLiteral("Protanopia"));
-  const auto protan = [](colour::ColourWord word) {
-    return Rgb(colour::Simulate(colour::Vision::Protanopia, word));
-  };
-  EXPECT_EQ(PixelOf("txtEXAMPLE"), protan(0x000000FF));
-  EXPECT_EQ(PixelOf("lblSTORE(2)"), protan(0x00C000C0));
-  EXPECT_TRUE(
-      Find("txtEXAMPLE")->toolTip().contains(QStringLiteral("Simulating Protanopia: contrast")));
+  EXPECT_EQ(Pixel("txtEXAMPLE"), colour::Simulate(kProtan, 0x000000FF));
+  EXPECT_EQ(Pixel("lblSTORE(2)"), colour::Simulate(kProtan, 0x00C000C0));
+  EXPECT_TRUE(Find("txtEXAMPLE")->toolTip().contains(u"Simulating Protanopia: contrast"));
   EXPECT_TRUE(Find("txtEXAMPLE")->accessibleDescription().contains(QStringLiteral("Protanopia")));
-  SetTarget(0x00000080);
-  EXPECT_EQ(PixelOf("txtEXAMPLE"), protan(0x00000080));
+  main->SetSliders(0x00000080);
+  EXPECT_EQ(Pixel("txtEXAMPLE"), colour::Simulate(kProtan, 0x00000080));
   EXPECT_EQ(main->txtFINALHEX[1].Text(), QStringLiteral("800000"));
   Close();
   const palette::Loaded saved = palette::PaletteFile(PalettePath(), {}).Load();
   EXPECT_EQ(saved.records[palette::kPreviewRecord - 1]->back, 0x00000080);
   EXPECT_EQ(saved.records[7]->back, 0x000000FF);
   PreviewMenu(QStringLiteral("Normal Vision"));
-  EXPECT_EQ(PixelOf("lblSTORE(7)"), red);
+  EXPECT_EQ(Pixel("lblSTORE(7)"), 0x000000FF);
   EXPECT_FALSE(Find("txtEXAMPLE")->toolTip().contains(QStringLiteral("Simulating")));
 }
 
@@ -145,9 +116,8 @@ TEST_F(ReadabilityTest, ExportWritesEachFormatAndReportsWhatItCannotWrite) {
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("CSS custom properties (*.css)"),
-                                                  QStringLiteral("GIMP palette (*.gpl)"),
-                                                  QStringLiteral("JSON (*.json)")}));
+    EXPECT_EQ(dialog->nameFilters().join(u'|'),
+              QStringLiteral("CSS custom properties (*.css)|GIMP palette (*.gpl)|JSON (*.json)"));
     dialog->selectNameFilter(dialog->nameFilters()[1]);
     emit dialog->filterSelected(dialog->nameFilters()[1]);
     dialog->selectFile(stem);
