@@ -8,14 +8,12 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <QPainter>
+#include <QLabel>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
-#include <QWidget>
 #include <cstdlib>
-#include <functional>
-#include <optional>
+#include <memory>
 
 #include "colour/colour.h"
 #include "picker/loupe.h"
@@ -23,137 +21,120 @@
 namespace {
 
 // Device pixel x, y shows red x mod 256, green y mod 256, blue 0x5A.
-colour::ColourWord PatternAt(int x, int y) {
-  return colour::RGB(x % 256, y % 256, 0x5A);
+QRgb PatternAt(const QPoint& at) {
+  return qRgb(at.x() % 256, at.y() % 256, 0x5A);
 }
 
-class Pattern : public QWidget {
- public:
-  Pattern() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {
-    setGeometry(QGuiApplication::primaryScreen()->geometry());
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    const qreal ratio = devicePixelRatioF();
-    QImage image(size() * ratio, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, 0x5A));
-    }
-    image.setDevicePixelRatio(ratio);
-    QPainter(this).drawImage(0, 0, image);
-  }
-};
-
-bool WaitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 500 && !done(); ++i) QTest::qWait(10);
-  return done();
+QString Hex(QRgb rgb) {
+  return QString::fromStdString(colour::FinalHex(colour::RGB(qRed(rgb), qGreen(rgb), qBlue(rgb))));
 }
 
-void Xdotool(const QStringList& arguments) {
-  ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments), 0)
-      << arguments.join(u' ').toStdString();
+void Xdotool(const QString& arguments) {
+  ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')), 0)
+      << arguments.toStdString();
 }
 
-// Whether another client can take the pointer now: nothing of ours holds it.
-bool PointerFree() {
-  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+using Connection = std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)>;
+Connection Connect() {
+  return {xcb_connect(nullptr, nullptr), xcb_disconnect};
+}
+
+// Whether `client` could take the pointer: nobody else held it.
+bool Grab(xcb_connection_t* client) {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(client)).data->root;
   auto* reply = xcb_grab_pointer_reply(
-      other,
-      xcb_grab_pointer(other, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+      client,
+      xcb_grab_pointer(client, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
                        XCB_NONE, XCB_CURRENT_TIME),
       nullptr);
-  const bool free = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+  const bool taken = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
   std::free(reply);
-  xcb_disconnect(other);
-  return free;
+  return taken;
 }
 
-struct Outcome {
-  std::optional<colour::ColourWord> picked;
-  bool cancelled = false;
-  QString failed;
-  bool Ended() const { return picked || cancelled || !failed.isEmpty(); }
-};
+bool PointerFree() {
+  return Grab(Connect().get());
+}
 
 class X11PickerTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    QImage image(screen->geometry().size() * screen->devicePixelRatio(), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, PatternAt({x, y}));
+    }
+    image.setDevicePixelRatio(screen->devicePixelRatio());
+    pattern.setPixmap(QPixmap::fromImage(image));
+    pattern.setGeometry(screen->geometry());
     pattern.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&pattern));
-    picker.onPicked = [this](colour::ColourWord word) { outcome.picked = word; };
-    picker.onCancelled = [this] { outcome.cancelled = true; };
-    picker.onFailed = [this](const QString& reason) { outcome.failed = reason; };
+    picker.onPicked = [this](colour::ColourWord word) {
+      said << QStringLiteral("picked ") + QString::fromStdString(colour::FinalHex(word));
+    };
+    picker.onCancelled = [this] { said << QStringLiteral("cancelled"); };
+    picker.onFailed = [this](const QString& reason) {
+      said << QStringLiteral("failed: ") + reason;
+    };
   }
 
-  // Starts a pick with the pointer at device pixel x, y and waits for the
-  // loupe to show that pixel.
-  void StartAt(int x, int y) {
-    Xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
-    ASSERT_TRUE(picker.Start(&pattern));
-    EXPECT_FALSE(picker.Start(&pattern)) << "a second pick over the first";
-    ASSERT_TRUE(WaitFor([&] { return picker.loupe() && picker.loupe()->isVisible(); }));
-    ExpectLoupeOn(x, y);
-  }
-
-  void ExpectLoupeOn(int x, int y) {
-    const QString hex =
-        QStringLiteral("#") + QString::fromStdString(colour::FinalHex(PatternAt(x, y)));
-    ASSERT_TRUE(WaitFor([&] { return picker.loupe()->accessibleName() == hex; }))
-        << picker.loupe()->accessibleName().toStdString() << " for " << x << ", " << y;
+  // Waits for the loupe to show device pixel `at`, beside the pointer there.
+  void ExpectLoupeOn(const QPoint& at) {
+    const QString hex = QStringLiteral("#") + Hex(PatternAt(at));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      return picker.loupe() && picker.loupe()->isVisible() &&
+             picker.loupe()->accessibleName() == hex;
+    })) << (picker.loupe() ? picker.loupe()->accessibleName().toStdString() : "no loupe")
+        << " for " << at.x() << ", " << at.y();
     // Beside the pointer, never over the pixels it shows.
     const qreal ratio = pattern.devicePixelRatioF();
-    const QPoint pointer(qRound(x / ratio), qRound(y / ratio));
+    const QPoint pointer(qRound(at.x() / ratio), qRound(at.y() / ratio));
     const QRect loupe = picker.loupe()->geometry();
     EXPECT_FALSE(loupe.adjusted(-6, -6, 6, 6).contains(pointer));
     EXPECT_LT((loupe.center() - pointer).manhattanLength(), 250);
     // The framed middle square is the pixel under the pointer.
-    const QImage shown = picker.loupe()->grab().toImage();
-    const QPoint middle =
-        QPoint(1 + picker::Loupe::kRadius * 10 + 5, 1 + picker::Loupe::kRadius * 10 + 5) * ratio;
-    const QRgb centre = shown.pixel(middle);
-    EXPECT_EQ(colour::RGB(qRed(centre), qGreen(centre), qBlue(centre)), PatternAt(x, y));
+    const int middle = 1 + picker::Loupe::kRadius * 10 + 5;
+    EXPECT_EQ(Hex(picker.loupe()->grab().toImage().pixel(QPoint(middle, middle) * ratio)),
+              Hex(PatternAt(at)));
   }
 
-  Pattern pattern;
+  QLabel pattern{nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint};
   picker::X11Picker picker;
-  Outcome outcome;
+  QStringList said;  // what the picker reported, in order
 };
 
 TEST_F(X11PickerTest, TakesTheDevicePixelUnderThePointerOrCancels) {
   struct Row {
     const char* name;
-    int x, y;
-    std::vector<const char*> input;            // xdotool commands
-    QPoint loupe;                              // where the loupe is before the last input
-    std::optional<colour::ColourWord> picked;  // none: cancelled
+    QPoint start;
+    const char* moves;   // xdotool arguments that move the pointer first, or none
+    QPoint at;           // where the pointer is then
+    const char* action;  // the xdotool arguments that end the pick
+    bool picks;          // false: the pick is cancelled
   };
-  const std::vector<Row> rows = {
-      {"left click", 101, 51, {"click 1"}, {101, 51}, PatternAt(101, 51)},
-      {"arrows, then Enter",
-       200,
-       99,
-       {"key Right Right Down", "key Return"},
-       {202, 100},
-       PatternAt(202, 100)},
-      {"Space at the screen's edge", 0, 479, {"key Left space"}, {0, 479}, PatternAt(0, 479)},
-      {"Escape", 300, 300, {"key Escape"}, {300, 300}, std::nullopt},
-      {"right click", 301, 301, {"click 3"}, {301, 301}, std::nullopt},
+  const Row rows[] = {
+      {"left click", {101, 51}, nullptr, {101, 51}, "click 1", true},
+      {"arrows, then Enter", {200, 99}, "key Right Right Down", {202, 100}, "key Return", true},
+      {"Space at the screen's edge", {0, 479}, "key Left", {0, 479}, "key space", true},
+      {"Escape", {300, 300}, nullptr, {300, 300}, "key Escape", false},
+      {"right click", {301, 301}, nullptr, {301, 301}, "click 3", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    outcome = {};
-    StartAt(row.x, row.y);
-    for (const char* const& input : row.input) {
-      if (&input == &row.input.back()) ExpectLoupeOn(row.loupe.x(), row.loupe.y());
-      Xdotool(QString::fromLatin1(input).split(u' '));
+    said.clear();
+    Xdotool(QStringLiteral("mousemove %1 %2").arg(row.start.x()).arg(row.start.y()));
+    ASSERT_TRUE(picker.Start(&pattern));
+    EXPECT_FALSE(picker.Start(&pattern)) << "a second pick over the first";
+    ExpectLoupeOn(row.start);
+    if (row.moves) {
+      Xdotool(QString::fromLatin1(row.moves));
+      ExpectLoupeOn(row.at);
     }
-    ASSERT_TRUE(WaitFor([&] { return outcome.Ended(); }));
-    EXPECT_EQ(outcome.picked, row.picked);
-    EXPECT_EQ(outcome.cancelled, !row.picked);
-    EXPECT_TRUE(outcome.failed.isEmpty()) << outcome.failed.toStdString();
+    Xdotool(QString::fromLatin1(row.action));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty(); }));
+    EXPECT_EQ(said, QStringList(row.picks ? QStringLiteral("picked ") + Hex(PatternAt(row.at))
+                                          : QStringLiteral("cancelled")));
     EXPECT_FALSE(picker.Active());
     EXPECT_EQ(picker.loupe(), nullptr);
     EXPECT_TRUE(PointerFree()) << "a grab was left behind";
@@ -161,26 +142,21 @@ TEST_F(X11PickerTest, TakesTheDevicePixelUnderThePointerOrCancels) {
 }
 
 TEST_F(X11PickerTest, PointerHeldByAnotherProgramFailsAndDestroyingReleases) {
-  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-  std::free(xcb_grab_pointer_reply(
-      other,
-      xcb_grab_pointer(other, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
-                       XCB_NONE, XCB_CURRENT_TIME),
-      nullptr));
+  Connection other = Connect();
+  ASSERT_TRUE(Grab(other.get()));
   ASSERT_TRUE(picker.Start(&pattern));
-  EXPECT_FALSE(outcome.Ended()) << "reported from inside Start";
-  ASSERT_TRUE(WaitFor([&] { return outcome.Ended(); }));
-  EXPECT_TRUE(outcome.failed.contains(QStringLiteral("Another program")))
-      << outcome.failed.toStdString();
-  EXPECT_FALSE(outcome.picked);
-  xcb_disconnect(other);
+  EXPECT_TRUE(said.isEmpty()) << "reported from inside Start";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty(); }));
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].startsWith(QStringLiteral("failed: Another program")))
+      << said[0].toStdString();
+  other.reset();
 
   // A pick under way when the picker goes away leaves no grab behind.
   {
     picker::X11Picker doomed;
     ASSERT_TRUE(doomed.Start(&pattern));
-    ASSERT_TRUE(WaitFor([&] { return doomed.loupe() && doomed.loupe()->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doomed.loupe() && doomed.loupe()->isVisible(); }));
     EXPECT_FALSE(PointerFree());
   }
   EXPECT_TRUE(PointerFree());
