@@ -24,9 +24,7 @@ def load(mock, parameters):
         # dbusmock does not pass the caller's name; on this private bus the
         # test is the only other client.
         bus = self.connection
-        names = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus').ListNames(
-            dbus_interface='org.freedesktop.DBus')
-        caller = [n for n in names if n.startswith(':') and n != bus.get_unique_name()][0]
+        caller = [n for n in bus.list_names() if n.startswith(':') and n != bus.get_unique_name()][0]
         path = '/org/freedesktop/portal/desktop/request/%s/%s' % (
             caller[1:].replace('.', '_'), options['handle_token'])
 

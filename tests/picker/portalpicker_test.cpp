@@ -20,10 +20,8 @@ namespace {
 using namespace std::chrono_literals;
 
 bool PortalUp() {
-  return QDBusConnection::sessionBus()
-      .interface()
-      ->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop"))
-      .value();
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  return bus->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop")).value();
 }
 
 // The mock portal, answering as `parameters` (JSON) say, for as long as it lives.

@@ -20,44 +20,38 @@
 
 namespace {
 
-// Device pixel x, y shows red x mod 256, green y mod 256, blue 0x5A.
-QRgb PatternAt(const QPoint& at) {
-  return qRgb(at.x() % 256, at.y() % 256, 0x5A);
-}
-
-QString Hex(QRgb rgb) {
-  return QString::fromStdString(colour::FinalHex(colour::RGB(qRed(rgb), qGreen(rgb), qBlue(rgb))));
-}
-
-void Xdotool(const QString& arguments) {
-  ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')), 0)
-      << arguments.toStdString();
-}
-
-using Connection = std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)>;
-Connection Connect() {
-  return {xcb_connect(nullptr, nullptr), xcb_disconnect};
-}
-
-// Whether `client` could take the pointer: nobody else held it.
-bool Grab(xcb_connection_t* client) {
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(client)).data->root;
-  auto* reply = xcb_grab_pointer_reply(
-      client,
-      xcb_grab_pointer(client, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
-                       XCB_NONE, XCB_CURRENT_TIME),
-      nullptr);
-  const bool taken = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-  std::free(reply);
-  return taken;
-}
-
-bool PointerFree() {
-  return Grab(Connect().get());
-}
-
 class X11PickerTest : public testing::Test {
  protected:
+  // Device pixel x, y shows red x mod 256, green y mod 256, blue 0x5A.
+  static QRgb PatternAt(const QPoint& at) { return qRgb(at.x() % 256, at.y() % 256, 0x5A); }
+
+  static QString Hex(QRgb rgb) {
+    return QString::fromStdString(
+        colour::FinalHex(colour::RGB(qRed(rgb), qGreen(rgb), qBlue(rgb))));
+  }
+
+  static void Xdotool(const QString& arguments) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')), 0)
+        << arguments.toStdString();
+  }
+
+  using Connection = std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)>;
+  static Connection Connect() { return {xcb_connect(nullptr, nullptr), xcb_disconnect}; }
+
+  // Whether `client` could take the pointer: nobody else held it.
+  static bool Grab(xcb_connection_t* client) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(client)).data->root;
+    auto* reply = xcb_grab_pointer_reply(
+        client,
+        xcb_grab_pointer(client, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                         XCB_NONE, XCB_CURRENT_TIME),
+        nullptr);
+    const bool taken = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    return taken;
+  }
+  static bool PointerFree() { return Grab(Connect().get()); }
+
   void SetUp() override {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -74,9 +68,7 @@ class X11PickerTest : public testing::Test {
       said << QStringLiteral("picked ") + QString::fromStdString(colour::FinalHex(word));
     };
     picker.onCancelled = [this] { said << QStringLiteral("cancelled"); };
-    picker.onFailed = [this](const QString& reason) {
-      said << QStringLiteral("failed: ") + reason;
-    };
+    picker.onFailed = [this](const QString& why) { said << QStringLiteral("failed: ") + why; };
   }
 
   // Waits for the loupe to show device pixel `at`, beside the pointer there.
@@ -85,8 +77,7 @@ class X11PickerTest : public testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] {
       return picker.loupe() && picker.loupe()->isVisible() &&
              picker.loupe()->accessibleName() == hex;
-    })) << (picker.loupe() ? picker.loupe()->accessibleName().toStdString() : "no loupe")
-        << " for " << at.x() << ", " << at.y();
+    })) << "no loupe showing " + hex.toStdString();
     // Beside the pointer, never over the pixels it shows.
     const qreal ratio = pattern.devicePixelRatioF();
     const QPoint pointer(qRound(at.x() / ratio), qRound(at.y() / ratio));
