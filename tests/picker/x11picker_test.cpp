@@ -124,8 +124,9 @@ TEST_F(X11PickerTest, TakesTheDevicePixelUnderThePointerOrCancels) {
     }
     Xdotool(QString::fromLatin1(row.action));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty(); }));
-    EXPECT_EQ(said, QStringList(row.picks ? QStringLiteral("picked ") + Hex(PatternAt(row.at))
-                                          : QStringLiteral("cancelled")));
+    const QString expected = row.picks ? QStringLiteral("picked ") + Hex(PatternAt(row.at))
+                                       : QStringLiteral("cancelled");
+    EXPECT_EQ(said.join(u'|').toStdString(), expected.toStdString());
     EXPECT_FALSE(picker.Active());
     EXPECT_EQ(picker.loupe(), nullptr);
     EXPECT_TRUE(PointerFree()) << "a grab was left behind";
@@ -138,7 +139,7 @@ TEST_F(X11PickerTest, PointerHeldByAnotherProgramFailsAndDestroyingReleases) {
   ASSERT_TRUE(picker.Start(&pattern));
   EXPECT_TRUE(said.isEmpty()) << "reported from inside Start";
   ASSERT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty(); }));
-  ASSERT_EQ(said.size(), 1);
+  ASSERT_EQ(said.size(), 1) << said.join(u'|').toStdString();
   EXPECT_TRUE(said[0].startsWith(QStringLiteral("failed: Another program")))
       << said[0].toStdString();
   other.reset();
