@@ -77,7 +77,8 @@ class X11PickerTest : public testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] {
       return picker.loupe() && picker.loupe()->isVisible() &&
              picker.loupe()->accessibleName() == hex;
-    })) << "no loupe showing " + hex.toStdString();
+    })) << (picker.loupe() ? picker.loupe()->accessibleName().toStdString() : "no loupe")
+        << " instead of " << hex.toStdString();
     // Beside the pointer, never over the pixels it shows.
     const qreal ratio = pattern.devicePixelRatioF();
     const QPoint pointer(qRound(at.x() / ratio), qRound(at.y() / ratio));
@@ -114,7 +115,8 @@ TEST_F(X11PickerTest, TakesTheDevicePixelUnderThePointerOrCancels) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     said.clear();
-    Xdotool(QStringLiteral("mousemove %1 %2").arg(row.start.x()).arg(row.start.y()));
+    // Synchronously: the picker reads where the pointer is as it starts.
+    Xdotool(QStringLiteral("mousemove --sync %1 %2").arg(row.start.x()).arg(row.start.y()));
     ASSERT_TRUE(picker.Start(&pattern));
     EXPECT_FALSE(picker.Start(&pattern)) << "a second pick over the first";
     ExpectLoupeOn(row.start);
