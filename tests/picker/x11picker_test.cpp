@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
@@ -25,10 +26,7 @@ class X11PickerTest : public testing::Test {
   // Device pixel x, y shows red x mod 256, green y mod 256, blue 0x5A.
   static QRgb PatternAt(const QPoint& at) { return qRgb(at.x() % 256, at.y() % 256, 0x5A); }
 
-  static QString Hex(QRgb rgb) {
-    return QString::fromStdString(
-        colour::FinalHex(colour::RGB(qRed(rgb), qGreen(rgb), qBlue(rgb))));
-  }
+  static QString Hex(QRgb rgb) { return QColor(rgb).name().toUpper().mid(1); }
 
   static void Xdotool(const QString& arguments) {
     ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments.split(u' ')), 0)
@@ -117,6 +115,11 @@ TEST_F(X11PickerTest, TakesTheDevicePixelUnderThePointerOrCancels) {
     said.clear();
     // Synchronously: the picker reads where the pointer is as it starts.
     Xdotool(QStringLiteral("mousemove --sync %1 %2").arg(row.start.x()).arg(row.start.y()));
+    // The pick reads the screen, which may still show the last row's loupe.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+      return screen.pixel(row.start) == PatternAt(row.start);
+    }));
     ASSERT_TRUE(picker.Start(&pattern));
     EXPECT_FALSE(picker.Start(&pattern)) << "a second pick over the first";
     ExpectLoupeOn(row.start);
