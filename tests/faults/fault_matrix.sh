@@ -75,60 +75,54 @@ start() {
   pid=$!
 }
 
+# Runs the command every 50 ms until it succeeds, for up to 30 s.
+poll() { for _ in $(seq 600); do "$@" && return; sleep 0.05; done; false; }
+
+box_shown() {
+  box=$(window_named '^Huvenor$')
+  [[ -n $box ]] && return
+  kill -0 "$pid" 2>/dev/null || fail "the program ended instead of telling: $expected"
+  false
+}
+
 # Waits for the message box that tells the user something and checks its
 # words: each argument must be part of them. The box is then answered.
 expect_told() {
-  local box="" told
-  for _ in $(seq 600); do
-    box=$(window_named '^Huvenor$')
-    [[ -n $box ]] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended instead of telling: $*"
-    sleep 0.05
-  done
-  [[ -n $box ]] || fail "the user was not told: $*"
+  local told part expected="$*"
+  poll box_shown || fail "the user was not told: $*"
   told=$(tail -n 1 "$messages")
-  for part in "$@"; do
-    [[ $told == *"$part"* ]] || fail "the message lacks \"$part\""
-  done
+  for part in "$@"; do [[ $told == *"$part"* ]] || fail "the message lacks \"$part\""; done
   echo "told: $told"
   # A key that comes before the box has taken the focus is lost; Enter is
   # pressed again until the box is gone.
   for _ in $(seq 60); do
     xdotool windowfocus --sync "$box" 2>/dev/null && xdotool key Return || true
-    for _ in $(seq 10); do
-      [[ -z $(window_named '^Huvenor$') ]] && return
-      sleep 0.05
-    done
+    for _ in $(seq 10); do [[ -z $(window_named '^Huvenor$') ]] && return; sleep 0.05; done
   done
   fail "the message box did not close"
 }
 
-# Waits for the main window; a message box shown instead is a failure.
-expect_window() {
-  window=""
-  for _ in $(seq 600); do
-    window=$(window_named "^Orlan's Huvenor$")
-    [[ -n $window ]] && break
-    [[ -n $(window_named '^Huvenor$') ]] && fail "unexpected message at start"
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
-    sleep 0.05
-  done
-  [[ -n $window ]] || fail "no window appeared"
+# The main window, once shown; a message box shown instead is a failure.
+window_shown() {
+  window=$(window_named "^Orlan's Huvenor$")
+  [[ -n $window ]] && return
+  [[ -z $(window_named '^Huvenor$') ]] || fail "unexpected message at start"
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before showing its window"
+  false
+}
+expect_window() { poll window_shown || fail "no window appeared"; }
+
+ended() {
+  kill -0 "$pid" 2>/dev/null || return 0
+  [[ -z $(window_named '^Huvenor$') ]] || fail "unexpected message at close"
+  false
 }
 
 # Closes the window as the user does; with arguments, expects to be told
 # those words on the way out, otherwise nothing.
 close_window() {
   "$xclose" "$window"
-  if [[ $# -gt 0 ]]; then
-    expect_told "$@"
-  else
-    for _ in $(seq 600); do
-      kill -0 "$pid" 2>/dev/null || break
-      [[ -n $(window_named '^Huvenor$') ]] && fail "unexpected message at close"
-      sleep 0.05
-    done
-  fi
+  if [[ $# -gt 0 ]]; then expect_told "$@"; else poll ended || fail "the program did not end"; fi
   local status=0
   wait "$pid" || status=$?
   pid=""
@@ -143,16 +137,8 @@ expect_swatches_of_golden() {
     fail "$1 does not hold the palette's swatches"
 }
 
-expect_size() {
-  local size
-  size=$(stat -c %s "$1" 2>/dev/null || echo none)
-  [[ $size == "$2" ]] || fail "$1 has $size bytes, expected $2"
-}
-
 expect_only() {
-  local found
-  found=$(cd "$1" && ls -A | tr '\n' ' ')
-  [[ $found == "$2" ]] || fail "$1 holds: $found, expected: $2"
+  [[ $(ls -A "$1" | tr '\n' ' ') == "$2" ]] || fail "$1 holds: $(ls -A "$1" | tr '\n' ' '), expected: $2"
 }
 
 fill_disk() { dd if=/dev/zero of="$disk/filler" bs=4k 2>/dev/null || true; }
@@ -170,7 +156,7 @@ case $case in
     close_window
     chmod 644 "$beside"
     cmp -s "$beside" "$golden" || fail "the unreadable palette was written over"
-    expect_size "$per_user" 200
+    [[ $(stat -c %s "$per_user" 2>/dev/null) == 200 ]] || fail "$per_user is not a whole palette"
     ;;
   read-only-program-folder)
     cp "$golden" "$beside"
