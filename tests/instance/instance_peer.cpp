@@ -12,7 +12,6 @@
 // It ends when standard input closes, so a test that dies takes its peers along.
 #include <unistd.h>
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -25,8 +24,7 @@
 namespace {
 
 void Say(const QString& line) {
-  std::fputs(line.toUtf8().constData(), stdout);
-  std::fputc('\n', stdout);
+  std::printf("%s\n", line.toUtf8().constData());
   std::fflush(stdout);
 }
 
@@ -56,26 +54,20 @@ class Peer final : public instance::GuardedProgram {
 int main(int argc, char** argv) {
   QCoreApplication qtApp(argc, argv);
 
-  QCommandLineParser parser;
-  const QCommandLineOption hold(QStringLiteral("hold"),
-                                QStringLiteral("Keep the start-up lock until told to finish."));
-  const QCommandLineOption lockTimeout(QStringLiteral("lock-timeout"),
-                                       QStringLiteral("Start-up lock timeout in ms."),
-                                       QStringLiteral("ms"));
-  const QCommandLineOption together(QStringLiteral("together"),
-                                    QStringLiteral("Start only on a line on standard input."));
-  parser.addOptions({hold, lockTimeout, together});
-  parser.addPositionalArgument(QStringLiteral("directory"), QStringLiteral("Socket directory."));
-  parser.process(qtApp);
-  if (parser.positionalArguments().size() != 1) parser.showHelp(2);
-
+  // Options first (--hold, --lock-timeout=<ms>, --together), the socket
+  // directory last.
+  const QStringList args = qtApp.arguments().mid(1);
+  if (args.isEmpty()) return 2;
   instance::LocalInstancesOptions options;
-  options.directory = parser.positionalArguments().constFirst();
-  if (parser.isSet(lockTimeout))
-    options.lockTimeout = std::chrono::milliseconds(parser.value(lockTimeout).toInt());
+  options.directory = args.constLast();
+  const bool hold = args.contains(QStringLiteral("--hold"));
+  for (const QString& arg : args) {
+    if (arg.startsWith(QStringLiteral("--lock-timeout=")))
+      options.lockTimeout = std::chrono::milliseconds(arg.section(QLatin1Char('='), 1).toInt());
+  }
 
   // Copies started together all wait here, so that their start-ups overlap.
-  if (parser.isSet(together)) {
+  if (args.contains(QStringLiteral("--together"))) {
     char c = 0;
     while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') {
     }
@@ -94,7 +86,7 @@ int main(int argc, char** argv) {
   const bool prevInstance = instances.OthersRunning();
   if (prevInstance) instance::CheckPrevInstance(app, instances);
   const bool locked = instances.HoldsStartupLock();
-  if (!parser.isSet(hold)) instances.FinishStartup();
+  if (!hold) instances.FinishStartup();
   Say(QStringLiteral("started prev=%1 lock=%2 title=%3")
           .arg(prevInstance ? 1 : 0)
           .arg(locked ? 1 : 0)

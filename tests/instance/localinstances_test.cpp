@@ -8,13 +8,10 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
-#include <functional>
 #include <optional>
 
 // Failures show text, not the bytes of a QString.
@@ -31,14 +28,14 @@ const QString kStartedAlone = QStringLiteral("started prev=0 lock=1 title=Huveno
 
 class Peer {
  public:
-  explicit Peer(const QString& directory, const QStringList& options = {}) {
+  explicit Peer(const QString& directory, const QStringList& options = {}) : dir_(directory) {
     process_.setProgram(QString::fromUtf8(HUVENOR_INSTANCE_PEER));
     process_.setArguments(options + QStringList{directory});
     // Warnings and sanitizer reports go straight to the test's output.
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start();
     EXPECT_TRUE(process_.waitForStarted(kPatience)) << qPrintable(process_.errorString());
-    pid_ = process_.processId();
+    pid_ = static_cast<pid_t>(process_.processId());
   }
   ~Peer() {
     process_.closeWriteChannel();
@@ -46,15 +43,13 @@ class Peer {
     process_.waitForFinished(kPatience);
   }
 
-  QString SocketIn(const QString& directory) const {
-    return directory + QStringLiteral("/copy-%1").arg(pid_);
-  }
+  QString Socket() const { return dir_ + QStringLiteral("/copy-%1").arg(pid_); }
 
   // The first line from now on that starts with `prefix`; nothing when the
   // copy ended first.
-  std::optional<QString> WaitFor(const QString& prefix) {
+  std::optional<QString> WaitFor(const char* prefix) {
     while (std::optional<QString> line = NextLine()) {
-      if (line->startsWith(prefix)) return line;
+      if (line->startsWith(QLatin1String(prefix))) return line;
     }
     return std::nullopt;
   }
@@ -69,13 +64,12 @@ class Peer {
 
   // Ended by itself, normally and with status 0.
   bool EndedCleanly() {
-    if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(kPatience))
-      return false;
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    return (process_.state() == QProcess::NotRunning || process_.waitForFinished(kPatience)) &&
+           process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
   }
 
   void Tell(const QString& command) { process_.write((command + QLatin1Char('\n')).toUtf8()); }
-  void Signal(int signal) { ASSERT_EQ(::kill(static_cast<pid_t>(pid_), signal), 0); }
+  pid_t Pid() const { return pid_; }
 
  private:
   std::optional<QString> NextLine() {
@@ -91,7 +85,8 @@ class Peer {
   }
 
   QProcess process_;
-  qint64 pid_ = 0;
+  QString dir_;
+  pid_t pid_ = 0;
   QStringList lines_;
 };
 
@@ -99,6 +94,13 @@ class LocalInstancesTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
   QString Dir() const { return dir_.path(); }
+
+  // A second copy finds `first` all the same: it ends, and `first` comes forward.
+  void SecondCopyActivates(Peer& first) const {
+    Peer second(Dir());
+    EXPECT_EQ(second.WaitFor("started"), std::nullopt) << "a second window";
+    EXPECT_EQ(first.WaitFor("activated"), QStringLiteral("activated"));
+  }
 
   QTemporaryDir dir_;
 };
@@ -111,7 +113,7 @@ TEST_F(LocalInstancesTest, LeftoverLockFileDoesNotHoldTheNextStartBack) {
   file.close();
 
   Peer next(Dir());
-  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), kStartedAlone) << "it waited out the lock";
+  EXPECT_EQ(next.WaitFor("started"), kStartedAlone) << "it waited out the lock";
 }
 
 // A client of the copy listening at `path`, connected.
@@ -127,13 +129,9 @@ int Connected(const QString& path) {
 
 TEST_F(LocalInstancesTest, ClientThatNeverSpeaksDoesNotStopTheRunningCopy) {
   Peer first(Dir());
-  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
-  // Connects to the running copy and then says nothing at all.
-  const int silent = Connected(first.SocketIn(Dir()));
-
-  Peer second(Dir());
-  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt);
-  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+  ASSERT_EQ(first.WaitFor("started"), kStartedAlone);
+  const int silent = Connected(first.Socket());
+  SecondCopyActivates(first);
   ::close(silent);
 }
 
@@ -142,7 +140,7 @@ TEST_F(LocalInstancesTest, ClientThatNeverSpeaksDoesNotStopTheRunningCopy) {
 // (The real program's copies pass them end to end in tests/e2e.)
 TEST_F(LocalInstancesTest, OnlyWellFormedTokensAndIdsArePassedOn) {
   Peer first(Dir());
-  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
+  ASSERT_EQ(first.WaitFor("started"), kStartedAlone);
   const QByteArray tooLong(513, 'a');
   const struct {
     QByteArray question;
@@ -161,13 +159,13 @@ TEST_F(LocalInstancesTest, OnlyWellFormedTokensAndIdsArePassedOn) {
       {"activate t", "activated token=t id="},
   };
   for (const auto& row : rows) {
-    const int client = Connected(first.SocketIn(Dir()));
+    const int client = Connected(first.Socket());
     const QByteArray line = row.question + '\n';
     ASSERT_EQ(::write(client, line.constData(), static_cast<std::size_t>(line.size())),
               line.size());
     char answer[4] = {};
     EXPECT_EQ(::read(client, answer, sizeof answer), 3) << row.question.constData();
-    EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QString::fromUtf8(row.activated))
+    EXPECT_EQ(first.WaitFor("activated"), QString::fromUtf8(row.activated))
         << row.question.constData();
     ::close(client);
   }
@@ -176,138 +174,97 @@ TEST_F(LocalInstancesTest, OnlyWellFormedTokensAndIdsArePassedOn) {
 TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
   // Something of the user's sits on the name the copy would listen on.
   Peer first(Dir(), QStringList{QStringLiteral("--together")});
-  QFile squatter(first.SocketIn(Dir()));
+  QFile squatter(first.Socket());
   ASSERT_TRUE(squatter.open(QIODevice::WriteOnly));
   squatter.close();
   first.Tell(QStringLiteral("go"));
-  ASSERT_EQ(first.WaitFor(QStringLiteral("started")), kStartedAlone);
-
-  Peer second(Dir());
-  EXPECT_EQ(second.WaitFor(QStringLiteral("started")), std::nullopt) << "a second window";
-  EXPECT_EQ(first.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
-  EXPECT_TRUE(QFileInfo(squatter.fileName()).isFile()) << "the file is not ours to remove";
+  ASSERT_EQ(first.WaitFor("started"), kStartedAlone);
+  SecondCopyActivates(first);
+  EXPECT_TRUE(squatter.exists()) << "the file is not ours to remove";
 }
 
 // Something in or around the directory that looks like a copy of ours but is
 // not one to be found.
-struct Intruder {
-  const char* name;
-  bool needsRoot;  // to give a file away to another user
-  // Plants it, with a live copy running in `elsewhere` to point at; returns the
-  // directory for the next copy and the planted path.
-  std::function<std::pair<QString, QString>(const QString& dir, const QString& elsewhere,
-                                            const Peer& live)>
-      plant;
-  QString expected;
-};
+TEST_F(LocalInstancesTest, IntrudersAreNeitherTrustedNorRemoved) {
+  enum Plant { kNothing, kFile, kLinkToLiveCopy, kLiveCopyGivenAway, kLink, kDirectoryGivenAway };
+  const struct {
+    const char* name;
+    Plant plant;
+    int lock;
+  } rows[] = {
+      {"a copy of ours, but one started with another directory", kNothing, 1},
+      {"a plain file", kFile, 1},
+      {"a link to a live copy", kLinkToLiveCopy, 1},
+      {"the live copy's own socket, another user's", kLiveCopyGivenAway, 1},
+      {"a linked directory", kLink, 0},
+      {"another user's directory", kDirectoryGivenAway, 0},
+  };
+  const auto giveAway = [](const QString& path) {  // to nobody
+    return ::lchown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if ((row.plant == kLiveCopyGivenAway || row.plant == kDirectoryGivenAway) && ::geteuid() != 0) {
+      std::cout << "skipped without root: " << row.name << '\n';
+      continue;
+    }
+    QTemporaryDir dir, elsewhere;
+    Peer live(elsewhere.path());
+    ASSERT_EQ(live.WaitFor("started"), kStartedAlone);
+    QString planted = dir.path() + QStringLiteral("/copy-1"), directory = dir.path();
+    bool plantedIt = true;
+    if (row.plant == kNothing) planted = dir.path();
+    if (row.plant == kFile) plantedIt = QFile(planted).open(QIODevice::WriteOnly);
+    if (row.plant == kLinkToLiveCopy) plantedIt = QFile::link(live.Socket(), planted);
+    if (row.plant == kLiveCopyGivenAway) directory = elsewhere.path(), planted = live.Socket();
+    if (row.plant == kLink) plantedIt = QFile::link(elsewhere.path(), directory = planted);
+    if (row.plant == kDirectoryGivenAway) directory = planted = elsewhere.path();
+    if (directory == elsewhere.path()) plantedIt = giveAway(planted);
+    ASSERT_TRUE(plantedIt);
 
-void PrintTo(const Intruder& intruder, std::ostream* out) {
-  *out << intruder.name;
+    Peer next(directory);
+    EXPECT_EQ(next.WaitFor("started"),
+              QStringLiteral("started prev=0 lock=%1 title=Huvenor").arg(row.lock));
+    struct stat info {};
+    EXPECT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0) << "removed";
+    EXPECT_FALSE(live.Finish().contains(QStringLiteral("activated")));
+  }
 }
-
-constexpr uid_t kNobody = 65534;
-
-class IntruderTest : public LocalInstancesTest, public testing::WithParamInterface<Intruder> {};
-
-TEST_P(IntruderTest, IsNeitherTrustedNorRemoved) {
-  const Intruder& intruder = GetParam();
-  if (intruder.needsRoot && ::geteuid() != 0) GTEST_SKIP() << "needs root to give files away";
-  QTemporaryDir elsewhere;
-  ASSERT_TRUE(elsewhere.isValid());
-  Peer live(elsewhere.path());
-  ASSERT_EQ(live.WaitFor(QStringLiteral("started")), kStartedAlone);
-
-  const auto [directory, planted] = intruder.plant(Dir(), elsewhere.path(), live);
-  Peer next(directory);
-  EXPECT_EQ(next.WaitFor(QStringLiteral("started")), intruder.expected);
-  struct stat info {};
-  EXPECT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0) << "removed";
-  EXPECT_FALSE(live.Finish().contains(QStringLiteral("activated")));
-}
-
-bool GiveAway(const QString& path) {
-  return ::lchown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, IntruderTest,
-    testing::Values(  // A copy of ours, but one started with another directory.
-        Intruder{"OtherDirectory", false,
-                 [](const QString& dir, const QString&, const Peer&) {
-                   return std::pair{dir, dir};
-                 },
-                 kStartedAlone},
-        Intruder{"PlainFile", false,
-                 [](const QString& dir, const QString&, const Peer&) {
-                   const QString path = dir + QStringLiteral("/copy-1");
-                   QFile file(path);
-                   EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-                   return std::pair{dir, path};
-                 },
-                 kStartedAlone},
-        Intruder{"LinkToALiveCopy", false,
-                 [](const QString& dir, const QString& elsewhere, const Peer& live) {
-                   const QString path = dir + QStringLiteral("/copy-2");
-                   EXPECT_TRUE(QFile::link(live.SocketIn(elsewhere), path));
-                   return std::pair{dir, path};
-                 },
-                 kStartedAlone},
-        // The live copy's own socket, handed to another user.
-        Intruder{"OtherUsersSocket", true,
-                 [](const QString&, const QString& elsewhere, const Peer& live) {
-                   EXPECT_TRUE(GiveAway(live.SocketIn(elsewhere)));
-                   return std::pair{elsewhere, live.SocketIn(elsewhere)};
-                 },
-                 kStartedAlone},
-        Intruder{"LinkedDirectory", false,
-                 [](const QString& dir, const QString& elsewhere, const Peer&) {
-                   const QString path = dir + QStringLiteral("/linked");
-                   EXPECT_TRUE(QFile::link(elsewhere, path));
-                   return std::pair{path, path};
-                 },
-                 QStringLiteral("started prev=0 lock=0 title=Huvenor")},
-        Intruder{"OtherUsersDirectory", true,
-                 [](const QString&, const QString& elsewhere, const Peer&) {
-                   EXPECT_TRUE(GiveAway(elsewhere));
-                   return std::pair{elsewhere, elsewhere};
-                 },
-                 QStringLiteral("started prev=0 lock=0 title=Huvenor")}),
-    [](const testing::TestParamInfo<Intruder>& info) { return std::string(info.param.name); });
 
 TEST_F(LocalInstancesTest, HungCopyDoesNotHangTheNext) {
   Peer hung(Dir());
-  ASSERT_EQ(hung.WaitFor(QStringLiteral("started")), kStartedAlone);
-  hung.Signal(SIGSTOP);
+  ASSERT_EQ(hung.WaitFor("started"), kStartedAlone);
+  ASSERT_EQ(::kill(hung.Pid(), SIGSTOP), 0);
   struct Resume {
-    Peer& peer;
-    ~Resume() { peer.Signal(SIGCONT); }
-  } resume{hung};
+    pid_t pid;
+    ~Resume() { ::kill(pid, SIGCONT); }
+  } resume{hung.Pid()};
 
   // It is there but cannot answer: the new copy gives up on it and stays.
   Peer next(Dir());
-  EXPECT_EQ(next.WaitFor(QStringLiteral("started")),
+  EXPECT_EQ(next.WaitFor("started"),
             QStringLiteral("started prev=1 lock=1 title=unwanted instance"));
 }
 
 TEST_F(LocalInstancesTest, CopyStuckInStartupKeepsOthersOutUntilTheirTimeout) {
   Peer stuck(Dir(), {QStringLiteral("--hold")});
-  ASSERT_EQ(stuck.WaitFor(QStringLiteral("started")), kStartedAlone);
+  ASSERT_EQ(stuck.WaitFor("started"), kStartedAlone);
   stuck.Tell(QStringLiteral("title Elsewhere"));
-  ASSERT_TRUE(stuck.WaitFor(QStringLiteral("title Elsewhere")));
+  ASSERT_TRUE(stuck.WaitFor("title Elsewhere"));
 
   // The lock stays with the stuck copy; past the timeout the next one goes on
   // without it, searching all the same.
   const QStringList impatient{QStringLiteral("--lock-timeout=200")};
   Peer next(Dir(), impatient);
-  EXPECT_EQ(next.WaitFor(QStringLiteral("started")),
+  EXPECT_EQ(next.WaitFor("started"),
             QStringLiteral("started prev=1 lock=0 title=unwanted instance"));
 
   stuck.Tell(QStringLiteral("title Huvenor"));
-  ASSERT_TRUE(stuck.WaitFor(QStringLiteral("title Huvenor")));
+  ASSERT_TRUE(stuck.WaitFor("title Huvenor"));
   Peer last(Dir(), impatient);
-  EXPECT_EQ(last.WaitFor(QStringLiteral("started")), std::nullopt);
+  EXPECT_EQ(last.WaitFor("started"), std::nullopt);
   EXPECT_TRUE(last.EndedCleanly());
-  EXPECT_EQ(stuck.WaitFor(QStringLiteral("activated")), QStringLiteral("activated"));
+  EXPECT_EQ(stuck.WaitFor("activated"), QStringLiteral("activated"));
 }
 
 }  // namespace
