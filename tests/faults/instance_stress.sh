@@ -19,15 +19,12 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/
 
 fail() {
   echo "FAIL (round $round): $*" >&2
-  for copy in 1 2; do
-    [[ -s $work/stderr.$round.$copy ]] && sed 's/^/  program: /' "$work/stderr.$round.$copy" >&2
-  done
+  tail -n +1 "$work/stderr.$round".* >&2 2>/dev/null || true
   ls -la "$work/runtime/huvenor" >&2 2>/dev/null || true
   exit 1
 }
 
-windows() { xdotool search --all --onlyvisible --name "^Orlan's Huvenor$" 2>/dev/null || true; }
-alive() { kill -0 "$1" 2>/dev/null; }
+windows() { xdotool search --all --onlyvisible "$@" --name "^Orlan's Huvenor$" 2>/dev/null || true; }
 
 # Both copies wait on one pipe and are released by one write.
 mkfifo "$work/gate"
@@ -54,27 +51,19 @@ for round in $(seq "$rounds"); do
 
   # Long enough for a sanitized build on a busy machine; only reached when
   # the round fails.
-  survivor="" ended=0 shown=0
   for _ in $(seq 600); do
-    ended=0 survivor=""
-    for pid in "${pids[@]}"; do
-      if alive "$pid"; then survivor=$pid; else ended=$((ended + 1)); fi
-    done
-    shown=$(windows | wc -l)
+    survivors=() shown=$(windows | wc -l)
+    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && survivors+=("$pid"); done
     ((shown >= 2)) && fail "$shown windows are shown"
-    ((ended == 2)) && fail "both copies ended"
-    ((ended == 1 && shown == 1)) && break
+    ((${#survivors[@]} == 0)) && fail "both copies ended"
+    ((${#survivors[@]} == 1 && shown == 1)) && break
     sleep 0.05
   done
-  ((ended == 1 && shown == 1)) || fail "$shown windows, $ended copies ended"
-  for pid in "${pids[@]}"; do
-    [[ $pid == "$survivor" ]] && continue
-    status=0
-    wait "$pid" || status=$?
-    ((status == 0)) || fail "the second copy ended with status $status"
-  done
-  window=$(xdotool search --all --onlyvisible --pid "$survivor" --name "^Orlan's Huvenor$" |
-    head -n 1)
+  ((${#survivors[@]} == 1 && shown == 1)) || fail "$shown windows, ${#survivors[@]} copies running"
+  survivor=${survivors[0]} other=${pids[0]}
+  [[ $other == "$survivor" ]] && other=${pids[1]}
+  wait "$other" || fail "the second copy ended with status $?"
+  window=$(windows --pid "$survivor" | head -n 1)
   [[ -n $window ]] || fail "the window shown is not the surviving copy's"
 
   if ((round % 10 == 0)); then
@@ -82,9 +71,7 @@ for round in $(seq "$rounds"); do
     wait "$survivor" 2>/dev/null || true
   else
     "$xclose" "$window"
-    status=0
-    wait "$survivor" || status=$?
-    ((status == 0)) || fail "the surviving copy ended with status $status"
+    wait "$survivor" || fail "the surviving copy ended with status $?"
   fi
 done
 echo "PASS: $rounds rounds, one window each"
