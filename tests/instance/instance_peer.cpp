@@ -7,7 +7,6 @@
 //   title <text>               (after the test set the title)
 // and takes commands on standard input, one line each:
 //   title <text>               sets the application title
-//   finish                     finishes start-up (with --hold)
 // With --together it starts only once it has read a first line.
 // It ends when standard input closes, so a test that dies takes its peers along.
 #include <unistd.h>
@@ -54,7 +53,7 @@ class Peer final : public instance::GuardedProgram {
 int main(int argc, char** argv) {
   QCoreApplication qtApp(argc, argv);
 
-  // Options first (--hold, --lock-timeout=<ms>, --together), the socket
+  // Options first (--hold (keeps the start-up lock), --lock-timeout=<ms>, --together), the socket
   // directory last.
   const QStringList args = qtApp.arguments().mid(1);
   if (args.isEmpty()) return 2;
@@ -110,8 +109,6 @@ int main(int argc, char** argv) {
       if (command.startsWith(QStringLiteral("title "))) {
         app.SetTitle(command.mid(6));
         Say(command);
-      } else if (command == QStringLiteral("finish")) {
-        instances.FinishStartup();
       }
     }
   });
