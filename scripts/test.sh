@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Builds Huvenor and runs every test: once in the normal build, then again
-# in a build with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# fuzz target for a bounded time (where clang's libFuzzer is present). Last,
+# in a build with AddressSanitizer and UndefinedBehaviorSanitizer. Last,
 # the program alone as a packager builds it: plain CMake, Release, no tests,
 # warnings not made errors.
 set -euo pipefail
@@ -15,16 +14,6 @@ for preset in default sanitize; do
   ctest --preset "$preset" -j2
 done
 
-if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
-  clang++ -x c++ -fsanitize=fuzzer -o /dev/null - 2>/dev/null; then
-  echo "== fuzz build"
-  cmake --preset fuzz >/dev/null
-  cmake --build --preset fuzz
-  ctest --preset fuzz -j2
-  cat build-fuzz/tests/fuzz/*.work/summary
-else
-  echo "== fuzz build skipped: clang++ with libFuzzer is not installed"
-fi
 echo "== packager's build (Release, BUILD_TESTING=OFF)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-release --target huvenor
