@@ -15,11 +15,6 @@ namespace {
 
 class PickTest : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    Start();
-  }
-
   // Opens the preview's context menu, as a right click does.
   QMenu* OpenPreviewMenu() {
     // A right click reaches the multi-line box through its viewport.
