@@ -89,22 +89,5 @@ for _ in $(seq "$runs"); do
 done
 echo "Load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
-stats() {
-  cut -d' ' -f"$2" "$1" | sort -g | awk -v scale="$3" '
-    { v[NR] = $1 / scale }
-    END {
-      median = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-      printf "%.2f %.2f %.2f\n", median, v[1], v[NR]
-    }'
-}
-read -r ht ht_min ht_max < <(stats "$work/huvenor.txt" 1 1)
-read -r ft ft_min ft_max < <(stats "$work/floor.txt" 1 1)
-read -r hm hm_min hm_max < <(stats "$work/huvenor.txt" 2 1024)
-read -r fm fm_min fm_max < <(stats "$work/floor.txt" 2 1024)
-echo
-printf "%-16s %-24s %s\n" "" "start to first frame, ms" "VmHWM at frame, MiB"
-printf "%-16s %-24s %s\n" "" "median (min-max)" "median (min-max)"
-printf "%-16s %-24s %s\n" huvenor "$ht ($ht_min-$ht_max)" "$hm ($hm_min-$hm_max)"
-printf "%-16s %-24s %s\n" floor "$ft ($ft_min-$ft_max)" "$fm ($fm_min-$fm_max)"
-printf "%-16s %-24s %s\n" "huvenor/floor" "$(awk -v a="$ht" -v b="$ft" 'BEGIN { printf "%.2f x", a / b }')" \
-  "$(awk -v a="$hm" -v b="$fm" 'BEGIN { printf "%+.2f MiB", a - b }')"
+source "$(dirname "$0")/startup_summary.sh"
+startup_summary "start to first frame, ms" "VmHWM at frame, MiB"
