@@ -1,25 +1,19 @@
 #include "palette/palettefile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QtEndian>
-#include <cerrno>
 #include <cstddef>
-#include <cstring>
-#include <filesystem>
 #include <system_error>
 #include <utility>
 
 #include "forms/recordfile.h"
+#include "palette/filesystem.h"
 
 namespace palette {
 namespace {
@@ -67,13 +61,6 @@ QString ReadRecords(const QString& path, Loaded& loaded) {
   return {};
 }
 
-QString MakeFolder(const QString& path) {
-  std::error_code error;
-  std::filesystem::create_directories(
-      QFile::encodeName(QFileInfo(path).absolutePath()).toStdString(), error);
-  return error ? QString::fromLocal8Bit(error.message()) : QString();
-}
-
 QByteArray Image(const Records& records) {
   QByteArray image;
   QBuffer buffer(&image);
@@ -107,28 +94,19 @@ QString ReplaceFile(const QString& path, const QByteArray& image) {
   return {};
 }
 
-// Where the folder takes no new file, or the disk has no room for one, the
-// file itself can still take the records. One write of the whole image at the
-// start, without truncating first, leaves either the old records or the new
-// ones, never an empty file, when the program is killed on the way; the bytes
-// past the records stay where they are.
-QString RewriteInPlace(const QString& path, const QByteArray& image) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-    return file.errorString();
-  if (file.write(image) != image.size()) return file.errorString();
-  if (::fdatasync(file.handle()) != 0) return QString::fromLocal8Bit(std::strerror(errno));
-  return {};
-}
-
 QString WriteRecords(const QString& path, const Records& records) {
   const QFileInfo info(path);
   if (info.exists() && !info.isFile()) return NotAFileReason(info);
-  if (QString why = MakeFolder(path); !why.isEmpty()) return why;
+  if (QString why = fs::MakeFolderFor(path); !why.isEmpty()) return why;
   const QByteArray image = Image(records);
   const QString why = ReplaceFile(path, image);
   if (why.isEmpty() || !info.isFile()) return why;
-  return RewriteInPlace(path, image);
+  // Where the folder takes no new file, or the disk has no room for one, the
+  // file itself can still take the records. One write of the whole image at
+  // the start, without truncating first, leaves either the old records or the
+  // new ones, never an empty file, when the program is killed on the way; the
+  // bytes past the records stay where they are.
+  return fs::RewriteInPlace(path, image);
 }
 
 // Copies a palette that someone else put at `path` to a free name beside it.
@@ -147,17 +125,6 @@ QString KeepAside(const QString& path) {
   return {};
 }
 
-bool Allowed(const QString& path, int mode) {
-  return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), mode, AT_EACCESS) == 0;
-}
-
-// Whether a save could go to `path`: a new file in its folder, or the file
-// itself rewritten. A full disk shows only when the save is tried.
-bool TakesSave(const QString& path) {
-  const QFileInfo info(path);
-  return (info.isFile() && Allowed(path, W_OK)) || Allowed(info.absolutePath(), W_OK | X_OK);
-}
-
 bool SameFolder(const QString& a, const QString& b) {
   const QString canonical = QFileInfo(a).canonicalFilePath();
   return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
@@ -166,10 +133,7 @@ bool SameFolder(const QString& a, const QString& b) {
 }  // namespace
 
 QString PerUserPath() {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-  // An unknown location must not turn into a file at the root of the disk.
-  if (folder.isEmpty()) return {};
-  return folder + u'/' + QLatin1String(kFileName);
+  return fs::PerUserPath();
 }
 
 PaletteFile::PaletteFile(QString besideProgram, QString perUser, QString installedBin)
@@ -211,7 +175,7 @@ void PaletteFile::Settle(Loaded* loaded, QStringList& problems) {
   Place own{beside_, false, unseen};
   Loaded ownRecords;
   if (!installed && loaded) ReadInto(own, ownRecords, problems);
-  if (!installed && !own.unreadable && TakesSave(beside_)) {
+  if (!installed && !own.unreadable && fs::TakesSave(beside_)) {
     places = {own, Place{perUser_, false, unseen}};
     if (loaded) loaded->records = ownRecords.records;
     return;
