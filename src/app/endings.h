@@ -1,20 +1,28 @@
-// The endings of a run besides the window's close: SIGTERM (logout,
-// shutdown, kill), SIGHUP (the terminal it was started from closes), SIGINT
-// (Ctrl+C there) and the end of the desktop session. The signal handler only
-// wakes the event loop; the ending itself runs there, as any event does.
+// The endings of a run besides the window's close: the end of the desktop
+// session and, where the system has them, signals: SIGTERM (logout,
+// shutdown, kill), SIGHUP (the terminal it was started from closes) and
+// SIGINT (Ctrl+C there). A signal only wakes the event loop; the ending
+// itself runs there, as any event does.
 #pragma once
 
 #include <QObject>
 #include <functional>
-
-class QSocketNotifier;
+#include <memory>
 
 namespace app {
 
+// The system's signals that end a program, watched for as long as it lives
+// (signals_<platform>.cpp); a signal this process was started ignoring
+// (nohup) stays ignored.
+class Signals {
+ public:
+  virtual ~Signals() = default;
+  static std::unique_ptr<Signals> Watch(QObject& owner, std::function<void()> end);
+};
+
 class Endings : public QObject {
  public:
-  // `end` runs on the event loop for every ending that arrives. A signal
-  // this process was started ignoring (nohup) stays ignored.
+  // `end` runs on the event loop for every ending that arrives.
   explicit Endings(std::function<void()> end);
   ~Endings() override;
   Endings(const Endings&) = delete;
@@ -22,7 +30,7 @@ class Endings : public QObject {
 
  private:
   std::function<void()> end_;
-  QSocketNotifier* woken_ = nullptr;
+  std::unique_ptr<Signals> signals_;
 };
 
 }  // namespace app
