@@ -22,6 +22,19 @@ QString HexOf(QRgb pixel) {
 
 }  // namespace
 
+QPoint LogicalPoint(int x, int y) {
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect logical = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect device(logical.topLeft(), logical.size() * ratio);
+    if (device.contains(x, y)) {
+      return logical.topLeft() +
+             QPoint(qRound((x - logical.x()) / ratio), qRound((y - logical.y()) / ratio));
+    }
+  }
+  return {x, y};
+}
+
 Loupe::Loupe()
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("loupe"));

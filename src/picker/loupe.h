@@ -8,6 +8,10 @@
 
 namespace picker {
 
+// Logical coordinates, in which Qt places windows, of a point in device
+// pixels: each screen keeps its top-left corner and is scaled about it.
+QPoint LogicalPoint(int x, int y);
+
 class Loupe : public QWidget {
  public:
   // Device pixels shown on each side of the one under the pointer.
