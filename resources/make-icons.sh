@@ -22,3 +22,6 @@ done
     echo "};"
   done
 } > icons.h
+
+# The Windows executable's icon, every size in one file.
+convert icon-16.png icon-32.png icon-48.png icon-64.png huvenor.ico
