@@ -1,0 +1,22 @@
+# Cross-building for 64-bit Windows with Debian's mingw-w64, posix threads
+# (std::thread and std::mutex need them), both for the static Qt that
+# scripts/build-qt-windows.sh makes and for Huvenor itself.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_AR ${triple}-gcc-ar-posix CACHE FILEPATH "")
+set(CMAKE_RANLIB ${triple}-gcc-ranlib-posix CACHE FILEPATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# One self-contained executable: libgcc, libstdc++ and winpthread go inside
+# it, so that it imports Windows' own DLLs only.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
