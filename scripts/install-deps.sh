@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Huvenor needs on Debian 12,
-# and nothing when it is all there already.
+# and nothing when it is all there already. With "windows": what
+# cross-building huvenor.exe and testing it under Wine needs as well.
+# Usage: scripts/install-deps.sh [windows]
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,9 @@ packages=(
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols
 )
+if [[ ${1:-} == windows ]]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 zip)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
