@@ -13,8 +13,7 @@ namespace bench {
 
 class NoOtherCopies : public instance::WindowFinder {
  public:
-  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
-  void ActivateWindow(const Window&) override {}
+  std::unique_ptr<Window> FindWindow(const QString&) override { return nullptr; }
 };
 
 // Scratch folders go beside this program, on the disk that holds the

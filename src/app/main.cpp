@@ -4,11 +4,12 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 #include "endings.h"
 #include "forms/application.h"
 #include "forms/fonts.h"
-#include "instance/localinstances.h"
+#include "instance/instances.h"
 #include "palette/palettefile.h"
 
 int main(int argc, char* argv[]) {
@@ -21,17 +22,15 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("huvenor"));
 
   forms::App app(QStringLiteral("Huvenor"));
-  instance::LocalInstancesOptions options;
-  options.handshake = handshake;
-  instance::LocalInstances instances(app.Title(), options);
-  app.SetPrevInstance(instances.OthersRunning());
-  app.onTitleChanged = [&](const QString& title) { instances.Publish(title); };
-  app.onEnd = [&] { instances.Withdraw(); };
+  const std::unique_ptr<instance::Instances> instances =
+      instance::MakeInstances(app.Title(), handshake);
+  app.SetPrevInstance(instances->OthersRunning());
+  app.onTitleChanged = [&](const QString& title) { instances->Publish(title); };
+  app.onEnd = [&] { instances->Withdraw(); };
 
-  window::Main main(app, instances, palette::PerUserPath(), QStringLiteral(HUVENOR_INSTALL_BINDIR));
+  window::Main main(app, *instances, palette::PerUserPath(),
+                    QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
-  instances.FinishStartup();
-  instances.onActivate = [&](const instance::Handshake& asked) { main.BringToFront(asked); };
   // Every ending closes the window as the user does, so the palette is saved
   // once, by its Unload; a window already closed, or closing, is not closed
   // again. Nobody may be there to answer a message, so it goes to stderr,
@@ -44,5 +43,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::quit();
   });
   main.form.Show();
+  // Once shown, the window has the platform window a later copy brings
+  // forward; until then the start-up lock keeps that copy waiting.
+  instances->FinishStartup(*main.form.widget()->windowHandle());
   return QApplication::exec();
 }

@@ -7,9 +7,9 @@ void CheckPrevInstance(GuardedProgram& program, WindowFinder& finder) {
   // Taking the decoy title first keeps this copy out of its own search, and lets
   // any copy that starts next see that this one is no longer the product.
   program.SetTitle(QString::fromLatin1(kDecoyTitle));
-  const std::optional<WindowFinder::Window> window = finder.FindWindow(title);
+  const std::unique_ptr<WindowFinder::Window> window = finder.FindWindow(title);
   if (!window) return;
-  finder.ActivateWindow(*window);
+  window->Activate();
   program.End();
 }
 

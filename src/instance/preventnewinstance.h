@@ -3,8 +3,7 @@
 #pragma once
 
 #include <QString>
-#include <any>
-#include <optional>
+#include <memory>
 
 namespace instance {
 
@@ -28,15 +27,19 @@ class GuardedProgram {
 // current application title.
 class WindowFinder {
  public:
-  using Window = std::any;
+  // Another running copy, as the search found it.
+  class Window {
+   public:
+    virtual ~Window() = default;
+    // Restores that copy's main window if it is minimised and brings it to
+    // the front with the input focus. Whether it worked is not reported.
+    virtual void Activate() = 0;
+  };
 
   virtual ~WindowFinder() = default;
 
   // Another running copy whose title is `title` right now, if there is one.
-  virtual std::optional<Window> FindWindow(const QString& title) = 0;
-  // Restores that copy's main window if it is minimised and brings it to the
-  // front with the input focus. Whether it worked is not reported.
-  virtual void ActivateWindow(const Window& window) = 0;
+  virtual std::unique_ptr<Window> FindWindow(const QString& title) = 0;
 };
 
 // Returns when no running copy bears this copy's title; otherwise activates

@@ -24,11 +24,18 @@ class ScreenPicker {
   // Ends a pick under way as if the user had cancelled it.
   virtual void Cancel() = 0;
 
+  // Why a pick cannot start now, in words for the user; empty when it can,
+  // as far as is known yet. Never blocks: a backend that has to ask the
+  // desktop answers "yes" until told otherwise.
+  virtual QString Unavailable() const { return {}; }
+
   // Exactly one of these ends every pick that Start began, never from inside
   // Start itself.
   std::function<void(colour::ColourWord)> onPicked;
   std::function<void()> onCancelled;
   std::function<void(const QString& reason)> onFailed;
+  // Unavailable() has a new answer.
+  std::function<void()> onAvailabilityChanged;
 };
 
 // The backend for the platform the program runs on, or none and why not, in
@@ -38,7 +45,8 @@ struct Backend {
   QString unavailable;
 };
 
-// Made when first needed: finding out may ask the desktop over D-Bus.
+// The backend for the session the program runs in, chosen by the build's
+// platform (screenpicker_<platform>.cpp). Made when first needed.
 Backend MakeScreenPicker();
 
 }  // namespace picker

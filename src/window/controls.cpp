@@ -11,7 +11,6 @@
 #include "colour/contrast.h"
 #include "forms/fonts.h"
 #include "icons.h"
-#include "window/bringforward.h"
 #include "window/layout.h"
 #include "window/main.h"
 #include "window/texts.h"
@@ -215,10 +214,6 @@ void Main::ConnectEvents() {
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
   ConnectReadability();
-}
-
-void Main::BringToFront(const instance::Handshake& handshake) {
-  BringForward(*form.widget(), handshake);
 }
 
 }  // namespace window

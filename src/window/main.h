@@ -27,7 +27,6 @@
 #include "forms/shape.h"
 #include "forms/textbox.h"
 #include "forms/vscrollbar.h"
-#include "instance/localinstances.h"
 #include "instance/preventnewinstance.h"
 #include "palette/palettefile.h"
 #include "picker/screenpicker.h"
@@ -50,11 +49,6 @@ class Main {
   ~Main();
   Main(const Main&) = delete;
   Main& operator=(const Main&) = delete;
-
-  // Restores the window if it is minimised, raises it and gives it the focus
-  // as far as `handshake`, from the launcher of the copy that asks, lets the
-  // desktop grant it: what another copy asks of this one when it is started.
-  void BringToFront(const instance::Handshake& handshake);
 
   forms::Form form;
 

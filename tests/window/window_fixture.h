@@ -20,8 +20,7 @@ namespace window {
 // peer-process tests' (tests/instance) and the real program's (tests/e2e).
 class NoOtherCopies : public instance::WindowFinder {
  public:
-  std::optional<Window> FindWindow(const QString&) override { return std::nullopt; }
-  void ActivateWindow(const Window&) override {}
+  std::unique_ptr<Window> FindWindow(const QString&) override { return nullptr; }
 };
 
 // Every test starts with the window shown on a first run (no palette file).

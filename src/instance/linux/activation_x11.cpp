@@ -3,14 +3,15 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "window/bringforward.h"
+#include "instance/linux/activation.h"
+#include "instance/linux/startupnotification.h"
 
-namespace window {
+namespace instance {
 namespace {
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
@@ -39,7 +40,7 @@ void SendToRoot(xcb_connection_t* connection, xcb_window_t root, std::uint32_t m
 
 }  // namespace
 
-bool ActivateOnX11(QWidget& window, QByteArrayView startupId) {
+bool ActivateOnX11(QWindow& window, QByteArrayView startupId) {
   const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (!x11 || startupId.isEmpty()) return false;
   xcb_connection_t* connection = x11->connection();
@@ -75,4 +76,4 @@ bool ActivateOnX11(QWidget& window, QByteArrayView startupId) {
   return time.has_value();
 }
 
-}  // namespace window
+}  // namespace instance

@@ -1,10 +1,7 @@
-#include "instance/localinstances.h"
+#include "instance/linux/localinstances.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -13,18 +10,21 @@
 #include <QFile>
 #include <QObject>
 #include <QSocketNotifier>
-#include <QStandardPaths>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <utility>
+
+#include "instance/linux/descriptor.h"
+#include "instance/linux/runtimefolder.h"
+#include "instance/linux/startuplock.h"
+#include "instance/linux/wire.h"
 
 namespace instance {
 namespace {
@@ -32,23 +32,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr char kDirectoryName[] = "huvenor";
 constexpr char kSocketPrefix[] = "copy-";
 constexpr char kLockName[] = "startup.lock";
 
-constexpr char kAskTitle[] = "title?";
-constexpr char kAskActivate[] = "activate";
-constexpr char kActivated[] = "ok";
-
-// A question or answer longer than this is not from a copy of ours.
-constexpr qsizetype kMaxLine = 4096;
-// Desktops hand out tokens and ids of a few dozen characters; one longer than
-// this is not a desktop's. Both percent-encoded still fit within kMaxLine.
-constexpr qsizetype kMaxHandshakeField = 512;
-
-// Short naps between attempts at the start-up lock let copies started
-// together follow each other closely.
-constexpr auto kLockRetry = 20ms;
 // A copy whose queue of connections is full is alive but not accepting; it is
 // tried again after this nap until the question's deadline.
 constexpr auto kBacklogRetry = 5ms;
@@ -60,46 +46,6 @@ constexpr auto kAcceptPause = 100ms;
 // sit on that name, the copy takes a numbered variant rather than running
 // where no other copy can find it.
 constexpr int kNameAttempts = 8;
-
-QString DefaultDirectory() {
-  const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (runtime.isEmpty()) return {};
-  return runtime + QLatin1Char('/') + QString::fromLatin1(kDirectoryName);
-}
-
-// Makes `path` a directory that only this user can reach, or tells that it is
-// not one: a symbolic link or another user's directory is never trusted.
-bool PrepareDirectory(const QString& path) {
-  const QByteArray native = QFile::encodeName(path);
-  if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return false;
-  struct stat info {};
-  if (::lstat(native.constData(), &info) != 0) return false;
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) return false;
-  if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0) return false;
-  return true;
-}
-
-// Which file a path named when it was looked at, so that a file is removed
-// only if it is still the one that was judged.
-struct FileId {
-  dev_t device;
-  ino_t inode;
-  bool operator==(const FileId&) const = default;
-};
-
-// Only a socket this user made can belong to a copy of ours; whatever else sits
-// in the directory (a plain file, a link, another user's socket) is passed by.
-std::optional<FileId> OwnSocket(const QString& path) {
-  struct stat info {};
-  if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
-  if (!S_ISSOCK(info.st_mode) || info.st_uid != ::geteuid()) return std::nullopt;
-  return FileId{info.st_dev, info.st_ino};
-}
-
-// Removes the socket at `path` if it is still the file `id` names.
-void RemoveSocket(const QString& path, std::optional<FileId> id) {
-  if (id && OwnSocket(path) == id) ::unlink(QFile::encodeName(path).constData());
-}
 
 // A path too long for sun_path is refused rather than cut short, since the
 // shortened path would name some other file. No copy of ours listens on such a
@@ -118,46 +64,6 @@ std::optional<sockaddr_un> AddressOf(const QString& path) {
   }
   std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
   return address;
-}
-
-// Closes the descriptor it holds on every way out of a scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    Reset(std::exchange(other.fd_, -1));
-    return *this;
-  }
-  ~Descriptor() { Reset(); }
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
-
-// The start-up lock is the kernel's lock on a file that stays in place, so it
-// goes with its holder however that ends: a copy killed at any moment of its
-// start-up leaves nothing that holds the next one back, and no copy has to
-// judge from what a file says whether another is still alive. An invalid
-// descriptor means the lock was not had in time, or cannot be had here.
-Descriptor TakeStartupLock(const QString& path, std::chrono::milliseconds timeout) {
-  Descriptor file(
-      ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!file.Valid()) return Descriptor();
-  const Clock::time_point deadline = Clock::now() + timeout;
-  while (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EWOULDBLOCK && errno != EINTR) return Descriptor();
-    if (Clock::now() >= deadline) return Descriptor();
-    std::this_thread::sleep_for(kLockRetry);
-  }
-  return file;
 }
 
 enum class Contact {
@@ -239,15 +145,14 @@ bool SendAll(int fd, const QByteArray& data, Clock::time_point deadline) {
 
 // The first line from `fd` without its newline; nothing if none came in time.
 std::optional<QByteArray> ReceiveLine(int fd, Clock::time_point deadline) {
-  QByteArray received;
+  wire::LineBuffer received;
   for (;;) {
-    const qsizetype end = received.indexOf('\n');
-    if (end >= 0) return received.left(end);
-    if (received.size() >= kMaxLine) return std::nullopt;
+    if (std::optional<QByteArray> line = received.TakeLine()) return line;
+    if (received.Overflowed()) return std::nullopt;
     char chunk[512];
     const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
     if (got > 0) {
-      received.append(chunk, got);
+      received.Append(QByteArrayView(chunk, got));
     } else if (got == 0) {
       return std::nullopt;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -276,49 +181,6 @@ Reply Ask(const QString& path, const QByteArray& question, std::chrono::millisec
   return {Contact::Answered, std::move(*answer)};
 }
 
-// Titles travel percent-encoded, so that any title fits on one line.
-QByteArray EncodeTitle(const QString& title) {
-  return title.toUtf8().toPercentEncoding();
-}
-
-// "activate TOKEN ID", each percent-encoded (so never holding a space) and
-// empty when the launcher gave none.
-QByteArray ActivateQuestion(const Handshake& handshake) {
-  return QByteArray(kAskActivate) + ' ' + handshake.activationToken.toPercentEncoding() + ' ' +
-         handshake.startupId.toPercentEncoding();
-}
-
-bool IsPercentEncoded(QByteArrayView field) {
-  for (qsizetype i = 0; i < field.size(); ++i) {
-    const char c = field[i];
-    if (c == '%') {
-      if (i + 2 >= field.size() || !std::isxdigit(static_cast<unsigned char>(field[i + 1])) ||
-          !std::isxdigit(static_cast<unsigned char>(field[i + 2])))
-        return false;
-      i += 2;
-    } else if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("-._~", c)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// A token or id as a desktop hands it out, or empty for anything else: it is
-// passed on to the desktop and into X11 messages, so nothing that could be
-// read as more than one value (control characters, text that is not UTF-8) or
-// that would not fit a line is let through.
-QByteArray DecodeHandshakeField(QByteArrayView field) {
-  if (field.size() > 3 * kMaxHandshakeField || !IsPercentEncoded(field)) return {};
-  const QByteArray decoded = QByteArray::fromPercentEncoding(field.toByteArray());
-  if (decoded.size() > kMaxHandshakeField) return {};
-  for (const char c : decoded) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return {};
-  }
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  static_cast<void>(QString(utf8(decoded)));
-  return utf8.hasError() ? QByteArray() : decoded;
-}
-
 // The answer to one question, or nothing for a question no copy of ours asks.
 using Answerer = std::function<std::optional<QByteArray>(const QByteArray& question)>;
 
@@ -337,20 +199,19 @@ class Connection final : public QObject {
 
  private:
   void Read() {
-    char chunk[kMaxLine];
+    char chunk[wire::kMaxLine];
     const ssize_t got = ::recv(socket_.Get(), chunk, sizeof chunk, 0);
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
     // Either the client left, or the connection broke.
     if (got <= 0) return Drop();
-    pending_.append(chunk, got);
-    qsizetype end;
-    while (socket_.Valid() && (end = pending_.indexOf('\n')) >= 0) {
-      const QByteArray question = pending_.left(end);
-      pending_.remove(0, end + 1);
-      const std::optional<QByteArray> answer = answer_(question);
+    pending_.Append(QByteArrayView(chunk, got));
+    while (socket_.Valid()) {
+      const std::optional<QByteArray> question = pending_.TakeLine();
+      if (!question) break;
+      const std::optional<QByteArray> answer = answer_(*question);
       if (!answer || !SendNow(*answer + '\n')) return Drop();
     }
-    if (pending_.size() > kMaxLine) Drop();
+    if (pending_.Overflowed()) Drop();
   }
 
   // A copy of ours reads each answer before it asks again, so one that does
@@ -375,7 +236,7 @@ class Connection final : public QObject {
   Descriptor socket_;
   Answerer answer_;
   QSocketNotifier notifier_;
-  QByteArray pending_;
+  wire::LineBuffer pending_;
 };
 
 }  // namespace
@@ -390,7 +251,7 @@ class LocalInstances::Private {
   int Listen();
   void Accept();
   void StopListening();
-  std::optional<QByteArray> Answer(const QByteArray& question);
+  std::optional<QByteArray> Answer(const QByteArray& line);
   QStringList Others();
   // Asks the copy at `path`; a socket found stale is cleared away.
   Reply AskOther(const QString& path, const QByteArray& question);
@@ -413,9 +274,9 @@ class LocalInstances::Private {
 };
 
 void LocalInstances::Private::Start(const QString& title) {
-  title_ = EncodeTitle(title);
-  directory_ = options_.directory.isEmpty() ? DefaultDirectory() : options_.directory;
-  if (directory_.isEmpty() || !PrepareDirectory(directory_)) {
+  title_ = wire::TitleAnswer(title);
+  directory_ = options_.directory.isEmpty() ? DefaultRuntimeFolder() : options_.directory;
+  if (directory_.isEmpty() || !PrepareRuntimeFolder(directory_)) {
     qWarning("Huvenor: %ls is not this user's own directory; other copies cannot be found",
              qUtf16Printable(directory_));
     directory_.clear();
@@ -497,18 +358,12 @@ void LocalInstances::Private::StopListening() {
   listener_.Reset();
 }
 
-std::optional<QByteArray> LocalInstances::Private::Answer(const QByteArray& question) {
-  if (question == kAskTitle) return title_;
-  // A bare "activate" is a request without a handshake.
-  const QByteArray activate = QByteArray(kAskActivate) + ' ';
-  if (question == kAskActivate || question.startsWith(activate)) {
-    const QList<QByteArray> fields = question.mid(activate.size()).split(' ');
-    const Handshake handshake{DecodeHandshakeField(fields.value(0)),
-                              DecodeHandshakeField(fields.value(1))};
-    if (owner_.onActivate) owner_.onActivate(handshake);
-    return QByteArray(kActivated);
-  }
-  return std::nullopt;
+std::optional<QByteArray> LocalInstances::Private::Answer(const QByteArray& line) {
+  const std::optional<wire::Question> question = wire::ParseQuestion(line);
+  if (!question) return std::nullopt;
+  if (question->kind == wire::Question::Kind::Title) return title_;
+  if (owner_.onActivate) owner_.onActivate(question->handshake);
+  return wire::ActivatedAnswer();
 }
 
 QStringList LocalInstances::Private::Others() {
@@ -556,7 +411,7 @@ bool LocalInstances::OthersRunning() {
 }
 
 void LocalInstances::Publish(const QString& title) {
-  d_->title_ = EncodeTitle(title);
+  d_->title_ = wire::TitleAnswer(title);
 }
 
 void LocalInstances::FinishStartup() {
@@ -574,20 +429,29 @@ bool LocalInstances::HoldsStartupLock() const {
   return d_->startupLock_.Valid();
 }
 
-std::optional<WindowFinder::Window> LocalInstances::FindWindow(const QString& title) {
-  const QByteArray wanted = EncodeTitle(title);
-  for (const QString& path : d_->Others()) {
-    const Reply reply = d_->AskOther(path, kAskTitle);
-    if (reply.contact == Contact::Answered && reply.answer == wanted) return Window(path);
-  }
-  return std::nullopt;
-}
+class LocalInstances::Other final : public WindowFinder::Window {
+ public:
+  Other(LocalInstances::Private& finder, QString path) : finder_(finder), path_(std::move(path)) {}
 
-void LocalInstances::ActivateWindow(const Window& window) {
-  // Whether the other copy came forward is not looked at; waiting for its
-  // acknowledgement only keeps this copy from ending before it was asked.
-  if (const QString* path = std::any_cast<QString>(&window))
-    d_->AskOther(*path, ActivateQuestion(d_->options_.handshake));
+  void Activate() override {
+    // Whether the other copy came forward is not looked at; waiting for its
+    // acknowledgement only keeps this copy from ending before it was asked.
+    finder_.AskOther(path_, wire::ActivateQuestion(finder_.options_.handshake));
+  }
+
+ private:
+  LocalInstances::Private& finder_;
+  QString path_;
+};
+
+std::unique_ptr<WindowFinder::Window> LocalInstances::FindWindow(const QString& title) {
+  const QByteArray wanted = wire::TitleAnswer(title);
+  for (const QString& path : d_->Others()) {
+    const Reply reply = d_->AskOther(path, wire::TitleQuestion());
+    if (reply.contact == Contact::Answered && reply.answer == wanted)
+      return std::make_unique<Other>(*d_, path);
+  }
+  return nullptr;
 }
 
 Handshake Handshake::FromEnvironment() {
