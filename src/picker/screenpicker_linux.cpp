@@ -5,18 +5,26 @@
 
 #include "picker/portalpicker.h"
 #include "picker/screenpicker.h"
-#include "picker/session_linux.h"
 #ifdef HUVENOR_HAVE_XCB
 #include "picker/x11picker.h"
 #endif
 
 namespace picker {
 
-bool WaylandSession(QByteArrayView sessionType, bool waylandDisplay) {
-  if (sessionType == "wayland") return true;
-  if (sessionType == "x11") return false;
-  return waylandDisplay;
+namespace {
+
+// Qt's platform does not tell the session: under a Wayland session Qt may run
+// through Xwayland, whose root window holds no pixels of Wayland windows. A
+// session that names its type is taken at its word; one that does not is
+// Wayland when a Wayland display is there.
+bool WaylandSession() {
+  const QByteArray type = qgetenv("XDG_SESSION_TYPE");
+  if (type == "wayland") return true;
+  if (type == "x11") return false;
+  return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
+
+}  // namespace
 
 Backend MakeScreenPicker() {
   const QString platform = QGuiApplication::platformName();
@@ -28,8 +36,7 @@ Backend MakeScreenPicker() {
                                     "this program is showing on \"%1\".")
                          .arg(platform)};
   }
-  if (wayland ||
-      WaylandSession(qgetenv("XDG_SESSION_TYPE"), !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
+  if (wayland || WaylandSession())
     return {std::make_unique<PortalPicker>(QDBusConnection::sessionBus()), {}};
 #ifdef HUVENOR_HAVE_XCB
   return {std::make_unique<X11Picker>(), {}};

@@ -1,6 +1,5 @@
 // The portal picker against a mock desktop portal (python-dbusmock) on the
-// private session bus that dbus-run-session gives this test, and the choice
-// of the portal by the session.
+// private session bus that dbus-run-session gives this test.
 #include "picker/portalpicker.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@
 #include <optional>
 
 #include "colour/colour.h"
-#include "picker/session_linux.h"
 
 namespace {
 
@@ -147,21 +145,6 @@ TEST(PortalPickerTest, PortalThatComesLaterIsFound) {
   EXPECT_EQ(said.join(u'|').toStdString(),
             "unavailable: Picking from the screen needs the desktop portal's screenshot "
             "service, which is not running.|unavailable: |picked 3380FF");
-}
-
-// Qt may run through Xwayland in a Wayland session, where the X server holds
-// no pixels of Wayland windows: the session decides, not Qt's platform.
-TEST(SessionTest, WaylandSessionsAreKnownWhateverQtRunsOn) {
-  const struct {
-    const char* type;
-    bool waylandDisplay;
-    bool wayland;
-  } rows[] = {
-      {"wayland", false, true}, {"x11", true, false},  {"", true, true},
-      {"", false, false},       {"tty", false, false},
-  };
-  for (const auto& row : rows)
-    EXPECT_EQ(picker::WaylandSession(row.type, row.waylandDisplay), row.wayland) << row.type;
 }
 
 }  // namespace
