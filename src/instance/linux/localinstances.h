@@ -2,7 +2,7 @@
 // listens on a local socket of its own in a directory that belongs to the user
 // alone, and answers two questions there (wire.h): what its application title
 // is now, and to come forward. A starting copy asks the others through the same
-// sockets. The sockets are watched by Qt Core's event loop alone, so that a
+// sockets (asking.h). The sockets are watched by Qt Core's event loop alone, so that a
 // start loads neither Qt Network nor Qt Gui for them.
 //
 // Raising and restoring the window is not done here: a copy that is asked to
