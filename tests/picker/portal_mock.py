@@ -51,8 +51,10 @@ def load(mock, parameters):
             self.RemoveObject(path)
             return False
 
+        # A portal that names the request itself can answer only after the
+        # caller has heard where, and subscribed there.
         if answer != 'none':
-            GLib.timeout_add(20, respond)
+            GLib.timeout_add(20 if handle == 'predicted' else 500, respond)
         return dbus.ObjectPath(path)
 
     mock.AddMethod(MAIN_IFACE, 'PickColor', 'sa{sv}', 'o', pick_color)
