@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 #include "endings.h"
 #include "forms/application.h"
@@ -30,9 +31,6 @@ int main(int argc, char* argv[]) {
   window::Main main(app, *instances, palette::PerUserPath(),
                     QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
-  // The window another copy brings forward, made now though not yet shown.
-  main.form.widget()->winId();
-  instances->FinishStartup(*main.form.widget()->windowHandle());
   // Every ending closes the window as the user does, so the palette is saved
   // once, by its Unload; a window already closed, or closing, is not closed
   // again. Nobody may be there to answer a message, so it goes to stderr,
@@ -45,5 +43,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::quit();
   });
   main.form.Show();
+  // Once shown, the window has the platform window a later copy brings
+  // forward; until then the start-up lock keeps that copy waiting.
+  instances->FinishStartup(*main.form.widget()->windowHandle());
   return QApplication::exec();
 }

@@ -23,7 +23,8 @@ const QString kScreenshot = QStringLiteral("org.freedesktop.portal.Screenshot");
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
 // PickColor came with this version of the Screenshot interface.
 constexpr unsigned kPickColorVersion = 2;
-// Asking whether the portal is there must not keep the window waiting long.
+// A portal that has not said in this time whether it can pick is taken for
+// one that cannot; the question is asked again at the next use.
 constexpr int kAskTimeoutMs = 2000;
 
 // A channel of the portal's colour, 0..1, as a byte: rounded, since a value
@@ -72,7 +73,10 @@ class PortalPicker::Request : public QObject {
     Unsubscribe();
   }
 
+  bool Begun() const { return begun_; }
+
   void Begin(std::chrono::milliseconds patience) {
+    begun_ = true;
     // The portal names the request after our bus name and this token; the
     // answer is listened for before asking, so it cannot come first.
     const QString token = QStringLiteral("huvenor%1").arg(QRandomGenerator::global()->generate());
@@ -106,6 +110,11 @@ class PortalPicker::Request : public QObject {
             });
     timer_.start(patience);
     QApplication::instance()->installEventFilter(this);
+  }
+
+  // Fails the pick once control has left the caller.
+  void Later(const QString& reason) {
+    QTimer::singleShot(0, this, [this, reason] { Finish(Outcome::kFailed, reason); });
   }
 
   void Close() {
@@ -152,10 +161,6 @@ class PortalPicker::Request : public QObject {
     path_.clear();
   }
 
-  void Later(const QString& reason) {
-    QTimer::singleShot(0, this, [this, reason] { Finish(Outcome::kFailed, reason); });
-  }
-
   // Ends the pick: the owner forgets this request (deleted once control has
   // left it) before hearing the outcome, so it may start another.
   void Finish(Outcome outcome, const QString& reason = {}, colour::ColourWord word = 0) {
@@ -175,46 +180,82 @@ class PortalPicker::Request : public QObject {
   QDBusConnection bus_;
   QString path_;
   QTimer timer_;
+  bool begun_ = false;
   bool done_ = false;
 };
 
 PortalPicker::PortalPicker(QDBusConnection bus, std::chrono::milliseconds patience)
-    : bus_(std::move(bus)), patience_(patience) {}
+    : bus_(std::move(bus)), patience_(patience), answers_(std::make_unique<QObject>()) {
+  Ask();
+}
 
 PortalPicker::~PortalPicker() {
   if (request_) request_->Close();
 }
 
-QString PortalPicker::Unavailable(const QDBusConnection& bus) {
-  if (!bus.isConnected()) {
-    return QStringLiteral(
-        "Picking from the screen needs the desktop portal, "
-        "and there is no session bus to reach it.");
+QString PortalPicker::Unavailable() const {
+  if (!unavailable_.isEmpty() && !asking_) Ask();
+  return unavailable_;
+}
+
+void PortalPicker::Ask() const {
+  asking_ = true;
+  if (!bus_.isConnected()) {
+    // Told from the event loop, as an answer from the bus would be.
+    QTimer::singleShot(0, answers_.get(), [this] {
+      Answered(
+          QStringLiteral("Picking from the screen needs the desktop portal, "
+                         "and there is no session bus to reach it."));
+    });
+    return;
   }
   QDBusMessage get = QDBusMessage::createMethodCall(
       kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kScreenshot << QStringLiteral("version");
-  const QDBusMessage reply = bus.call(get, QDBus::Block, kAskTimeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-    return QStringLiteral(
-        "Picking from the screen needs the desktop portal's screenshot "
-        "service, which is not running.");
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(get, kAskTimeoutMs), answers_.get());
+  QObject::connect(
+      watcher, &QDBusPendingCallWatcher::finished, answers_.get(),
+      [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        const QDBusMessage reply = finished->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+          return Answered(
+              QStringLiteral("Picking from the screen needs the desktop portal's screenshot "
+                             "service, which is not running."));
+        }
+        const uint version = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
+        if (version < kPickColorVersion) {
+          return Answered(QStringLiteral("The desktop portal here is too old to "
+                                         "pick colours (screenshot version %1; "
+                                         "%2 is needed).")
+                              .arg(version)
+                              .arg(kPickColorVersion));
+        }
+        Answered({});
+      });
+}
+
+void PortalPicker::Answered(const QString& unavailable) const {
+  asking_ = false;
+  const bool changed = unavailable != unavailable_;
+  unavailable_ = unavailable;
+  if (request_ && !request_->Begun()) {
+    if (unavailable.isEmpty())
+      request_->Begin(patience_);
+    else
+      request_->Later(unavailable);
   }
-  const uint version = reply.arguments().first().value<QDBusVariant>().variant().toUInt();
-  if (version < kPickColorVersion) {
-    return QStringLiteral(
-               "The desktop portal here is too old to pick colours "
-               "(screenshot version %1; %2 is needed).")
-        .arg(version)
-        .arg(kPickColorVersion);
-  }
-  return {};
+  if (changed && onAvailabilityChanged) onAvailabilityChanged();
 }
 
 bool PortalPicker::Start(QWidget* /*window*/) {
   if (request_) return false;
   request_ = std::make_unique<Request>(*this, bus_);
-  request_->Begin(patience_);
+  if (asking_) return true;
+  if (unavailable_.isEmpty())
+    request_->Begin(patience_);
+  else
+    Ask();
   return true;
 }
 

@@ -29,21 +29,6 @@ ReplyPtr<Reply> Owned(Reply* reply) {
   return ReplyPtr<Reply>(reply, &std::free);
 }
 
-// Logical coordinates, in which Qt places windows, of a point in device
-// pixels: each screen keeps its top-left corner and is scaled about it.
-QPoint Logical(int x, int y) {
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect logical = screen->geometry();
-    const qreal ratio = screen->devicePixelRatio();
-    const QRect device(logical.topLeft(), logical.size() * ratio);
-    if (device.contains(x, y)) {
-      return logical.topLeft() +
-             QPoint(qRound((x - logical.x()) / ratio), qRound((y - logical.y()) / ratio));
-    }
-  }
-  return {x, y};
-}
-
 // An 8-bit channel from a pixel value and the visual's mask for it.
 int Channel(std::uint32_t value, std::uint32_t mask) {
   if (mask == 0) return 0;
@@ -192,7 +177,7 @@ void X11Picker::ReadEvents() {
 }
 
 void X11Picker::ShowLoupe(int x, int y) {
-  if (const auto pixels = Pixels(x, y, Loupe::kSpan)) loupe_->ShowAt(Logical(x, y), *pixels);
+  if (const auto pixels = Pixels(x, y, Loupe::kSpan)) loupe_->ShowAt(LogicalPoint(x, y), *pixels);
 }
 
 void X11Picker::Take(int x, int y) {

@@ -131,9 +131,12 @@ class Main {
   // As the preview's menu opens: the pick entry says whether picking is
   // possible here, and why not.
   void txtEXAMPLE_ContextMenu(QMenu& menu);
-  // Makes the picker on first use; false, with pickUnavailable_ saying why,
-  // where the platform has none.
+  // Makes the picker on first use; false, with noPicker_ saying why, where
+  // the session has none.
   bool HavePicker();
+  // The pick entry enabled, or disabled with the reason as its tip, as the
+  // picker last said.
+  void UpdatePickEntry();
   // TellAtPreview once the end of a pick has reached our windows.
   void TellAfterPick(const QString& text);
 
@@ -161,8 +164,10 @@ class Main {
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;
   QString exportFolder_;
-  // Sought when first wanted: finding out may ask the desktop over D-Bus.
-  std::optional<QString> pickUnavailable_;
+  // Made when first wanted, so that a start neither loads nor asks anything
+  // for picking.
+  bool pickerMade_ = false;
+  QString noPicker_;
   std::unique_ptr<picker::ScreenPicker> picker_;
   QAction* pickEntry_ = nullptr;  // on the preview's menu, owned by the preview
 };

@@ -32,27 +32,37 @@ void Main::ConnectPicking() {
 }
 
 void Main::txtEXAMPLE_ContextMenu(QMenu& menu) {
-  if (HavePicker()) return;
-  pickEntry_->setEnabled(false);
-  pickEntry_->setToolTip(*pickUnavailable_);
+  HavePicker();
+  UpdatePickEntry();
   menu.setToolTipsVisible(true);
 }
 
+void Main::UpdatePickEntry() {
+  const QString why = picker_ ? picker_->Unavailable() : noPicker_;
+  pickEntry_->setEnabled(why.isEmpty());
+  pickEntry_->setToolTip(why);
+}
+
 bool Main::HavePicker() {
-  if (!pickUnavailable_) {
+  if (!pickerMade_) {
+    pickerMade_ = true;
     picker::Backend backend = picker::MakeScreenPicker();
-    pickUnavailable_ = backend.unavailable;
+    noPicker_ = backend.unavailable;
     picker_ = std::move(backend.picker);
     if (picker_) {
       picker_->onPicked = [this](colour::ColourWord word) { PickedColour(word); };
       picker_->onFailed = [this](const QString& reason) { TellAfterPick(reason); };
+      // An open menu shows the answer as it comes.
+      picker_->onAvailabilityChanged = [this] { UpdatePickEntry(); };
     }
   }
   return picker_ != nullptr;
 }
 
 void Main::Form_PickFromScreen() {
-  if (!HavePicker()) return TellAtPreview(*pickUnavailable_);
+  // A picker that said it cannot pick is asked all the same: it may be able
+  // to now, and otherwise says why as the pick fails.
+  if (!HavePicker()) return TellAtPreview(noPicker_);
   picker_->Start(form.widget());
 }
 

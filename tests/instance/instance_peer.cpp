@@ -2,8 +2,7 @@
 // with the guard and the local backend, but without a window. Tells the test
 // what happens on standard output, one line each:
 //   started prev=<0|1> lock=<0|1> title=<application title>
-//   activated                  (asked without a token or id)
-//   activated token=<t> id=<i> (asked with either)
+//   activated                  (asked to come forward)
 //   title <text>               (after the test set the title)
 // and takes commands on standard input, one line each:
 //   title <text>               sets the application title
@@ -17,7 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "instance/localinstances.h"
+#include "instance/linux/localinstances.h"
 #include "instance/preventnewinstance.h"
 
 namespace {
@@ -74,13 +73,7 @@ int main(int argc, char** argv) {
 
   instance::LocalInstances instances(QStringLiteral("Huvenor"), options);
   Peer app(instances);
-  instances.onActivate = [](const instance::Handshake& handshake) {
-    if (handshake.activationToken.isEmpty() && handshake.startupId.isEmpty())
-      return Say(QStringLiteral("activated"));
-    Say(QStringLiteral("activated token=%1 id=%2")
-            .arg(QString::fromUtf8(handshake.activationToken),
-                 QString::fromUtf8(handshake.startupId)));
-  };
+  instances.onActivate = [](const instance::Handshake&) { Say(QStringLiteral("activated")); };
 
   const bool prevInstance = instances.OthersRunning();
   if (prevInstance) instance::CheckPrevInstance(app, instances);

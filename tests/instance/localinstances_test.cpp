@@ -135,42 +135,6 @@ TEST_F(LocalInstancesTest, ClientThatNeverSpeaksDoesNotStopTheRunningCopy) {
   ::close(silent);
 }
 
-// What a second copy sends on from its launcher, and the running copy takes
-// only what a desktop hands out, dropping the rest and still coming forward.
-// (The real program's copies pass them end to end in tests/e2e.)
-TEST_F(LocalInstancesTest, OnlyWellFormedTokensAndIdsArePassedOn) {
-  Peer first(Dir());
-  ASSERT_EQ(first.WaitFor("started"), kStartedAlone);
-  const QByteArray tooLong(513, 'a');
-  const struct {
-    QByteArray question;
-    const char* activated;
-  } rows[] = {
-      {"activate", "activated"},
-      {"activate t%C3%BC%20k s_TIME9", "activated token=t\u00fc k id=s_TIME9"},
-      {"activate  s_TIME9", "activated token= id=s_TIME9"},
-      {"activate " + tooLong + " s", "activated token= id=s"},
-      {"activate %FF s", "activated token= id=s"},     // not UTF-8
-      {"activate %C0%80 s", "activated token= id=s"},  // an overlong zero
-      {"activate %0A s", "activated token= id=s"},     // a line break
-      {"activate %G0 s", "activated token= id=s"},     // not percent-encoding
-      {"activate t%2", "activated"},                   // cut short
-      {"activate t\x01 %7F", "activated"},
-      {"activate t", "activated token=t id="},
-  };
-  for (const auto& row : rows) {
-    const int client = Connected(first.Socket());
-    const QByteArray line = row.question + '\n';
-    ASSERT_EQ(::write(client, line.constData(), static_cast<std::size_t>(line.size())),
-              line.size());
-    char answer[4] = {};
-    EXPECT_EQ(::read(client, answer, sizeof answer), 3) << row.question.constData();
-    EXPECT_EQ(first.WaitFor("activated"), QString::fromUtf8(row.activated))
-        << row.question.constData();
-    ::close(client);
-  }
-}
-
 TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
   // Something of the user's sits on the name the copy would listen on.
   Peer first(Dir(), QStringList{QStringLiteral("--together")});

@@ -1,6 +1,7 @@
 // Picking a colour from the screen in the window: the preview's menu and
-// Ctrl+Shift+P where no picker exists (offscreen), and a real pick on a
-// virtual X server, started from the menu and taken from a swatch.
+// Ctrl+Shift+P where no picker exists (offscreen), a real pick on a virtual X
+// server, started from the menu and taken from a swatch, and the same server
+// in a Wayland session, where the portal is asked.
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QContextMenuEvent>
@@ -84,6 +85,20 @@ TEST_F(PickTest, PickedColourGoesToTheTargetThroughTheSliders) {
   })) << QToolTip::text().toStdString();
   QTest::qWait(500);
   EXPECT_TRUE(QToolTip::isVisible()) << "the tip stays for the user to read";
+}
+
+// Qt runs through the X server, but the session is Wayland's: the portal is
+// asked, the menu opens without waiting for its answer, and shows the answer
+// when it comes (this session bus has no portal).
+TEST_F(PickTest, InAWaylandSessionTheMenuShowsThePortalsAnswerWhenItComes) {
+  ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+  ASSERT_EQ(qgetenv("XDG_SESSION_TYPE"), QByteArray("wayland"));
+  QMenu* menu = OpenPreviewMenu();
+  ASSERT_NE(menu, nullptr);
+  QAction* pick = menu->actions().value(0);
+  EXPECT_TRUE(pick->isEnabled()) << "not known yet";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !pick->isEnabled(); }));
+  EXPECT_TRUE(pick->toolTip().contains(QStringLiteral("portal"))) << pick->toolTip().toStdString();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "forms/colourword.h"
-#include "window/bringforward.h"
 #include "window_fixture.h"
 
 namespace window {
@@ -64,27 +63,6 @@ TEST_F(WindowTest, VersionLabelShowsTheNoticeWhileHeld) {
   EXPECT_FALSE(notice.contains(u'\n')) << "one line";
   QTest::mouseRelease(version, Qt::LeftButton);
   EXPECT_EQ(main->txtEXAMPLE->Text(), kExample) << "with its empty first line";
-}
-
-// What a launcher's startup id tells the window manager, and the message that
-// completes the start it names.
-TEST(StartupIdTest, GivesItsTimeAndIsQuotedWhereItMustBe) {
-  const struct {
-    const char* id;
-    std::optional<std::uint32_t> time;
-    const char* remove;
-  } rows[] = {
-      {"xlaunch-1_TIME4294967295", 4294967295U, "remove: ID=xlaunch-1_TIME4294967295"},
-      {"a_TIME1_TIME22", 22U, "remove: ID=a_TIME1_TIME22"},
-      {"a_TIME4294967296", std::nullopt, "remove: ID=a_TIME4294967296"},
-      {"a_TIME12b", std::nullopt, "remove: ID=a_TIME12b"},
-      {"two words_TIME7", 7U, R"(remove: ID="two words_TIME7")"},
-      {R"(q"b\s)", std::nullopt, R"(remove: ID="q\"b\\s")"},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(StartupTime(row.id), row.time) << row.id;
-    EXPECT_EQ(StartupRemoveMessage(row.id), QByteArray(row.remove)) << row.id;
-  }
 }
 
 }  // namespace

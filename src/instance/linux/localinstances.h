@@ -1,38 +1,24 @@
 // How running copies of the program find each other on Linux: every copy
 // listens on a local socket of its own in a directory that belongs to the user
-// alone, and answers two questions there: what its application title is now,
-// and to come forward. A starting copy asks the others through the same sockets.
+// alone, and answers two questions there (wire.h): what its application title
+// is now, and to come forward. A starting copy asks the others through the same
+// sockets (asking.h). The sockets are watched by Qt Core's event loop alone, so that a
+// start loads neither Qt Network nor Qt Gui for them.
 //
 // Raising and restoring the window is not done here: a copy that is asked to
-// come forward calls onActivate and leaves the rest to whoever set it. Copies
-// of other users are never seen, and neither is anything in the directory that
-// is not a socket made by this user.
+// come forward calls onActivate and leaves the rest to whoever set it
+// (activation.cpp). Copies of other users are never seen, and neither is
+// anything in the directory that is not a socket made by this user.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 
-#include "instance/preventnewinstance.h"
+#include "instance/instances.h"
 
 namespace instance {
-
-// What a launcher hands the copy it starts so that the desktop lets that copy
-// take the keyboard focus: a Wayland activation token and an X11 startup
-// notification id. A copy that finds another one running passes them on with
-// its request to come forward, since only the launched copy holds them; they
-// are never kept.
-struct Handshake {
-  QByteArray activationToken;
-  QByteArray startupId;
-
-  // What the launcher put in this process's environment. Read it before Qt's
-  // X11 platform is set up, since that takes the startup id out.
-  static Handshake FromEnvironment();
-};
 
 struct LocalInstancesOptions {
   // Where the copies' sockets and the start-up lock live; empty means a
@@ -76,8 +62,7 @@ class LocalInstances final : public WindowFinder {
   // stuck in its start-up) or the directory could not be trusted.
   bool HoldsStartupLock() const;
 
-  std::optional<Window> FindWindow(const QString& title) override;
-  void ActivateWindow(const Window& window) override;
+  std::unique_ptr<Window> FindWindow(const QString& title) override;
 
   // Another copy asked this one to bring its window forward, with what its
   // launcher gave it; a token or id that is not one a desktop hands out
@@ -85,6 +70,8 @@ class LocalInstances final : public WindowFinder {
   std::function<void(const Handshake&)> onActivate;
 
  private:
+  // Another copy as FindWindow found it.
+  class Other;
   class Private;
   std::unique_ptr<Private> d_;
 };
