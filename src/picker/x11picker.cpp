@@ -2,8 +2,6 @@
 
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSocketNotifier>
 #include <cstdlib>
 
