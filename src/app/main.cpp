@@ -16,6 +16,9 @@ int main(int argc, char* argv[]) {
   // Before Qt's X11 platform takes the startup id out of the environment.
   const instance::Handshake handshake = instance::Handshake::FromEnvironment();
   QApplication qt(argc, argv);
+  // The controls are measured in Fusion's metrics, which every platform has,
+  // rather than in a native style's, which differ between systems and themes.
+  QApplication::setStyle(QStringLiteral("Fusion"));
   // First, before any widget lays out text in a font the window never uses.
   QApplication::setFont(forms::DialogFont());
   QCoreApplication::setApplicationName(QStringLiteral("huvenor"));

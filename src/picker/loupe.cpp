@@ -36,7 +36,10 @@ QPoint LogicalPoint(int x, int y) {
 }
 
 Loupe::Loupe()
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Transparent for input: where no grab steers the pointer (Windows), a
+    // loupe the pointer runs into would take its moves and clicks.
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput) {
   setObjectName(QStringLiteral("loupe"));
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_OpaquePaintEvent);

@@ -162,6 +162,10 @@ void Main::ConnectReadability() {
 }
 
 void Main::TellAtPreview(const QString& text) {
+  // A tip that comes due after the window has closed (a pick's, told a
+  // moment after it ends) would be shown with nothing under it, and would
+  // call off the program's end that the close had set under way.
+  if (!form.widget()->isVisible()) return;
   QWidget* preview = txtEXAMPLE->widget();
   QToolTip::showText(preview->mapToGlobal(preview->rect().center()), text, preview);
 }

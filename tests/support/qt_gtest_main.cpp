@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
   // display, so no application is made for it.
   bool listing = false;
   for (int i = 1; i < argc; ++i) listing |= std::strcmp(argv[i], "--gtest_list_tests") == 0;
+  // The tests drive Qt's own dialogs; a system's file dialog (Windows') is
+  // not Qt's to drive.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   std::unique_ptr<QApplication> app;
   if (!listing) app = std::make_unique<QApplication>(argc, argv);
   testing::InitGoogleTest(&argc, argv);

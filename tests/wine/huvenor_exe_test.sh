@@ -27,7 +27,7 @@ swatch=(16 154)
 design_preview=$((0x80000008 - 0x100000000)),$((0x80000005 - 0x100000000))
 
 work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; umount "$folder" 2>/dev/null || true; rm -rf "$work"' EXIT
 # A folder name that needs every byte of Windows' wide paths.
 folder="$work/Paletten ü 色"
 mkdir -p "$folder"
@@ -40,7 +40,8 @@ fail() {
   echo "FAIL ($case): $*" >&2
   exit 1
 }
-probe() { wine "$probe" "$@"; }
+# Its answers in Unix lines: Windows' C library ends them with CR LF.
+probe() { wine "$probe" "$@" | tr -d '\r'; }
 # The 32-bit words of record N (1-based) of a palette file, as signed numbers.
 record() { od -An -t d4 -j $((($2 - 1) * 8)) -N 8 "$1" | xargs | tr ' ' ,; }
 
@@ -96,15 +97,18 @@ case $case in
     [[ $(stat -c %s "$per_user" 2>/dev/null) == 200 ]] || fail "no per-user palette at $per_user"
     ;;
   pick)
-    # Ctrl+Shift+P, then a click on a painted part of the screen: the
+    # Ctrl+Shift+P, then a click on a painted part of the screen (at 500,
+    # 50, 60 by 60, clear of the window in the middle of the screen): the
     # background, which the sliders edit at first, takes its colour.
-    wine "$probe" paint 400 300 60 60 123456 >"$work/paint" &
+    wine "$probe" paint 500 50 60 60 123456 >"$work/paint" &
     painter=$!
     until grep -q painted "$work/paint"; do sleep 0.1; done
     start
     probe keys ctrl+shift+p
     sleep 1
-    probe click "winprobe paint" 30 30
+    # The pointer as the X server moves it: the overlay takes what the
+    # screen's own mouse does, wherever it is.
+    xdotool mousemove 530 80 sleep 0.3 click 1
     sleep 0.5
     close
     kill "$painter" 2>/dev/null || true
