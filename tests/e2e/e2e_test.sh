@@ -6,7 +6,8 @@
 #   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
 #                     stored, and the program ends with status 0
 #   CASE installed BIN: the program installed in BIN by its package, run
-#                     from there (as root too) saves per-user only
+#                     from there (as root too) saves per-user only; run by
+#                     tests/packaging/deb_test.sh
 # Copies started together, and a copy after a killed one, are the stress
 # test's (tests/faults/instance_stress.sh).
 #

@@ -16,7 +16,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 ! dpkg-query -W huvenor >/dev/null 2>&1 || fail "huvenor is installed here already"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+installed=""
+trap 'rm -rf "$work"; [[ -z $installed ]] || "${sudo[@]}" apt-get purge -y -qq huvenor >/dev/null' EXIT
 chmod 755 "$work" # apt's own user reads the package from here
 mkdir "$work/huvenor" "$work/bin"
 git ls-files -z --cached --others --exclude-standard |
@@ -31,6 +32,7 @@ ls -s --block-size=K "$work"/*.deb
 lintian --pedantic --info --fail-on error,warning,info,pedantic "$work/$name.changes"
 
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$work/$name.deb" >/dev/null
+installed=yes
 cp scripts/with-xvfb.sh tests/e2e/e2e_test.sh "$xclose" "$work/bin"
 for user in root nobody; do
   "${sudo[@]}" runuser -u "$user" -- env -i PATH=/usr/bin:/bin LANG=C.UTF-8 \
@@ -38,5 +40,6 @@ for user in root nobody; do
     installed /usr/bin || fail "the installed program, run by $user"
 done
 "${sudo[@]}" apt-get purge -y -qq huvenor >/dev/null
+installed=""
 [[ ! -e /usr/bin/huvenor ]] || fail "purged, /usr/bin/huvenor is still there"
 echo "PASS: $name.deb"
