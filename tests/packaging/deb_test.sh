@@ -28,9 +28,11 @@ name=huvenor_$(dpkg-parsechangelog -l debian/changelog -S Version)_$(dpkg --prin
 [[ -f $work/${name/_/-dbgsym_}.deb ]] || fail "no -dbgsym package"
 ls -s --block-size=K "$work"/*.deb
 
-# Every tag not overridden fails, pedantic and informational ones too.
+# The .changes and each .deb it lists: every tag not overridden fails,
+# pedantic and informational ones too.
 lintian --pedantic --info --fail-on error,warning,info,pedantic "$work/$name.changes"
 
+# Without the desktop portal it recommends: no Wayland desktop runs here.
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$work/$name.deb" >/dev/null
 installed=yes
 cp scripts/with-xvfb.sh tests/e2e/e2e_test.sh "$xclose" "$work/bin"
