@@ -14,6 +14,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols
+  debhelper lintian appstream man-db
 )
 if [[ ${1:-} == windows ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 zip)

@@ -22,7 +22,10 @@ int main(int argc, char* argv[]) {
   // First, before any widget lays out text in a font the window never uses.
   QApplication::setFont(forms::DialogFont());
   QCoreApplication::setApplicationName(QStringLiteral("huvenor"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("huvenor"));
+  // The desktop knows the window (on Wayland by its app id) by the installed
+  // launcher entry's name; the per-user palette's folder follows the
+  // application name above, so it stays ~/.config/huvenor.
+  QGuiApplication::setDesktopFileName(QStringLiteral(HUVENOR_APP_ID));
 
   forms::App app(QStringLiteral("Huvenor"));
   const std::unique_ptr<instance::Instances> instances =

@@ -5,8 +5,9 @@
 #                     palette file's bytes
 #   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
 #                     stored, and the program ends with status 0
-#   CASE installed-as-root BIN: the program, built to count a copy in BIN as
-#                     installed, run from there as root saves per-user only
+#   CASE installed BIN: the program installed in BIN by its package, run
+#                     from there (as root too) saves per-user only; run by
+#                     tests/packaging/deb_test.sh
 # Copies started together, and a copy after a killed one, are the stress
 # test's (tests/faults/instance_stress.sh).
 #
@@ -120,19 +121,15 @@ case $case in
       expect_record 13 "0800008005000000" "SIG$signal: swatch 12 holds the preview's pair"
     done
     ;;
-  installed-as-root)
-    [[ $(id -u) == 0 ]] || { echo "SKIP: needs root"; exit 77; }
+  installed)
     bin=$4
-    trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work" "$bin"' EXIT
-    rm -rf "$bin"
-    mkdir -p "$bin"
-    cp "$huvenor" "$bin/huvenor"
     program=$bin/huvenor palette=$XDG_CONFIG_HOME/huvenor/kelvane.cfg
+    before=$(ls -A "$bin")
     start
     click 18 192 3
     close_window
     expect_record 13 "0800008005000000" "swatch 12 saved per-user"
-    [[ $(ls -A "$bin") == huvenor ]] || fail "beside the installed program: $(ls -A "$bin")"
+    [[ $(ls -A "$bin") == "$before" ]] || fail "written beside the installed program"
     ;;
   desktop-x11 | desktop-wayland)
     launcher=$4

@@ -1,37 +1,40 @@
 #!/usr/bin/env bash
 # Installs the system-wide component into a staging folder and checks the
-# tree a desktop expects: the program, its launcher entry and its icons.
-# Usage: install_test.sh BUILD-DIR
+# tree a desktop and a software centre expect: the program, its launcher
+# entry, metadata, manual page and icons. The README's list of keys and the
+# manual page's must say the same. (The icons' sizes, and the tree as a
+# package, are lintian's check in tests/packaging/deb_test.sh.)
+# Usage: install_test.sh BUILD-DIR SOURCE-DIR APP-ID
 set -euo pipefail
-build=$1
+build=$1 source=$2 id=$3
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR=$stage cmake --install "$build" --component system --prefix /usr >/dev/null
 
 expected=(
   usr/bin/huvenor
-  usr/share/applications/huvenor.desktop
+  "usr/share/applications/$id.desktop"
+  "usr/share/metainfo/$id.metainfo.xml"
+  usr/share/man/man1/huvenor.1
   usr/share/icons/hicolor/16x16/apps/huvenor.png
   usr/share/icons/hicolor/32x32/apps/huvenor.png
   usr/share/icons/hicolor/48x48/apps/huvenor.png
   usr/share/icons/hicolor/scalable/apps/huvenor.svg
-  usr/share/doc/huvenor/README.md
-  usr/share/doc/huvenor/LICENSE
 )
-for file in "${expected[@]}"; do
-  [[ -f $stage/$file ]] || { echo "FAIL: $file is not installed" >&2; exit 1; }
-done
-[[ -x $stage/usr/bin/huvenor ]] || { echo "FAIL: the program is not executable" >&2; exit 1; }
-extra=$(cd "$stage" && find . -type f | sed 's|^\./||' | sort | comm -13 <(printf '%s\n' "${expected[@]}" | sort) -)
-[[ -z $extra ]] || { echo "FAIL: unexpected files: $extra" >&2; exit 1; }
+got=$(cd "$stage" && find . -type f | sed 's|^\./||' | sort)
+[[ $got == "$(printf '%s\n' "${expected[@]}" | sort)" ]] || fail "installed: $got"
 
-# Each icon is the size its folder says.
-for size in 16 32 48; do
-  got=$(identify -format '%wx%h' "$stage/usr/share/icons/hicolor/${size}x${size}/apps/huvenor.png")
-  [[ $got == "${size}x${size}" ]] || { echo "FAIL: the ${size}px icon is $got" >&2; exit 1; }
-done
+desktop-file-validate "$stage/usr/share/applications/$id.desktop"
+# The metadata against the tree: its launchable names the installed entry.
+appstreamcli validate-tree --pedantic --no-net "$stage" >"$stage/appstream.log" ||
+  fail "appstreamcli: $(cat "$stage/appstream.log")"
+warnings=$(MANWIDTH=80 man --warnings -l "$stage/usr/share/man/man1/huvenor.1" 2>&1 >/dev/null)
+[[ -z $warnings ]] || fail "man: $warnings"
 
-desktop-file-validate "$stage/usr/share/applications/huvenor.desktop"
-grep -qx 'StartupWMClass=huvenor' "$stage/usr/share/applications/huvenor.desktop"
+readme_keys() { sed -n '/^| Keys | What they do |$/,/^$/s/^| \(.*\) | \(.*\) |$/\1: \2/p' "$1" | tail -n +2; }
+man_keys() { sed -n '/^\.SH KEYS$/,/^\.SH [^K]/{/^\.TP$/{n;s/^\.B //;N;s/\n/: /p}}' "$1"; }
+diff <(readme_keys "$source/README.md") <(man_keys "$source/packaging/huvenor.1") ||
+  fail "the README's keys (<) and the manual page's (>) differ"
 echo "PASS: install tree"
