@@ -85,6 +85,33 @@ case $case in
     [[ $(ls -la --time-style=full-iso "$folder") == "$before" ]] || fail "the second copy wrote"
     close
     ;;
+  together)
+    # Twenty copies started at once: one window, and every other copy ends.
+    pids=()
+    for _ in $(seq 20); do
+      (cd "$folder" && exec wine "$folder/huvenor.exe") &
+      pids+=($!)
+    done
+    probe wait "$title" 60 || fail "no window"
+    for pid in "${pids[@]:1}"; do
+      [[ $(probe count "$title") == 1 ]] || fail "$(probe count "$title") windows"
+      timeout 60 tail --pid="$pid" -f /dev/null || true
+    done
+    sleep 1
+    [[ $(probe count "$title") == 1 ]] || fail "$(probe count "$title") windows at the end"
+    probe close "$title"
+    for pid in "${pids[@]}"; do wait "$pid" || fail "a copy ended with status $?"; done
+    ;;
+  session-end)
+    # Logging off asks every program whether it may end: the palette is
+    # saved as by a close, and the program ends.
+    start
+    probe click "$title" "${swatch[@]}" right
+    wineboot --end-session
+    timeout 10 tail --pid="$pid" -f /dev/null || fail "the program outlived the session"
+    [[ $(stat -c %s "$palette" 2>/dev/null) == 200 ]] || fail "nothing saved at the session's end"
+    [[ $(record "$palette" 1) == "$(record "$palette" 25)" ]] || fail "the stored swatch was not saved"
+    ;;
   read-only-folder)
     # A folder that takes no file: this run's palette goes to the user's
     # application data, and nothing beside the program.
