@@ -14,19 +14,25 @@ namespace {
 
 constexpr wchar_t kOverlayClass[] = L"HuvenorPickerOverlay";
 
-// The virtual screen (every monitor) copied into a 32-bit image, top row
-// first; empty when the screen gives nothing.
+// A 32-bit bitmap of `size`, top row first: QImage's RGB32 layout.
+BITMAPINFO Rgb32(QSize size) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.width();
+  info.bmiHeader.biHeight = -size.height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// The virtual screen (every monitor) copied into an image; empty when the
+// screen gives nothing.
 QImage CopyScreen(const QRect& area) {
   QImage image;
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = area.width();
-  info.bmiHeader.biHeight = -area.height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = Rgb32(area.size());
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (screen != nullptr && memory != nullptr && bitmap != nullptr) {
@@ -152,13 +158,7 @@ bool GdiPicker::Start(QWidget* /*window*/) {
   // The copy is painted once, before the overlay shows, so the screen does
   // not flicker as it is covered.
   const HDC target = GetDC(overlay);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = screen_.width();
-  info.bmiHeader.biHeight = -screen_.height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = Rgb32(screen_.size());
   SetWindowLongPtrW(overlay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ShowWindow(overlay, SW_SHOW);
   SetDIBitsToDevice(
