@@ -146,8 +146,10 @@ TEST_F(ReadabilityTest, ExportWritesEachFormatAndReportsWhatItCannotWrite) {
   EXPECT_FALSE(main->ExportPalette(notAFolder, PaletteFormat::Css));
   EXPECT_FALSE(main->ExportPalette(PalettePath(), PaletteFormat::Json));
   ASSERT_EQ(messages.size(), 2);
-  EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(notAFolder))) << messages[0].toStdString();
-  EXPECT_TRUE(messages[1].contains(QDir::toNativeSeparators(PalettePath()))) << messages[1].toStdString();
+  EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(notAFolder)))
+      << messages[0].toStdString();
+  EXPECT_TRUE(messages[1].contains(QDir::toNativeSeparators(PalettePath())))
+      << messages[1].toStdString();
   EXPECT_FALSE(QFile::exists(PalettePath()));
 }
 
