@@ -15,6 +15,8 @@
 #include <array>
 
 #include "colour/contrast.h"
+#include "colour/cssparse.h"
+#include "colour/csswrite.h"
 #include "colour/exportformats.h"
 #include "colour/readable.h"
 #include "forms/colourword.h"
@@ -63,6 +65,8 @@ constexpr std::array<Format, 3> kFormats{{
     {"JSON (*.json)", "json", &colour::PaletteJson},
 }};
 
+const QKeySequence kReportKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+
 QString Ratio(double ratio) {
   return QString::number(ratio, 'f', 2);
 }
@@ -98,9 +102,26 @@ void Main::ShowContrast() {
   if (const QString simulated = SimulatedContrast(); !simulated.isEmpty()) {
     summary += u'\n' + simulated;
   }
-  txtEXAMPLE->widget()->setToolTip(summary);
-  txtEXAMPLE->widget()->setAccessibleDescription(QString(summary).replace(u'\n', u';'));
-  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->setToolTip(summary);
+  const std::array<QString, 2> forms{CssForms(0), CssForms(1)};
+  const QString preview =
+      summary + QStringLiteral("\nText: %1\nBackground: %2").arg(forms[0], forms[1]);
+  txtEXAMPLE->widget()->setToolTip(preview);
+  txtEXAMPLE->widget()->setAccessibleDescription(QString(preview).replace(u'\n', u';'));
+  for (std::int16_t i = 0; i < 2; ++i) {
+    txtFINALHEX[i].widget()->setToolTip(summary + u'\n' + forms[static_cast<std::size_t>(i)]);
+  }
+}
+
+QString Main::CssForms(std::int16_t Index) {
+  // Dragging a slider changes one colour of the pair: the other's texts are
+  // kept rather than written again.
+  const colour::ColourWord word = Drawn(*txtEXAMPLE, FinalColour(Index));
+  auto& [shown, text] = cssForms_[static_cast<std::size_t>(Index)];
+  if (shown != word || text.isEmpty()) {
+    shown = word;
+    text = QString::fromStdString(colour::CssHslText(word) + ", " + colour::CssOklchText(word));
+  }
+  return text;
 }
 
 colour::ColourWord Main::FinalColour(std::int16_t Index) const {
@@ -108,19 +129,28 @@ colour::ColourWord Main::FinalColour(std::int16_t Index) const {
 }
 
 void Main::Form_Paste() {
-  const QString text = QApplication::clipboard()->text();
-  const auto word = colour::ParseCssColour(text.toStdString());
-  if (!word) {
-    TellAtPreview(
-        QStringLiteral("The clipboard holds no colour to paste: "
-                       "#RGB, #RRGGBB, RRGGBB or rgb(r, g, b)."));
+  const colour::CssColour read =
+      colour::ReadCssColour(QApplication::clipboard()->text().toStdString());
+  if (!read.word) {
+    TellAtPreview(QString::fromStdString(read.refusal));
     return;
   }
   // Through the sliders, so the handlers recolour the preview as a drag would.
-  SetSliders(*word);
+  SetSliders(*read.word);
   const QString target =
       optITEM[0].Value() ? QStringLiteral("text colour") : QStringLiteral("background colour");
-  TellAtPreview(QStringLiteral("Pasted #%1 as the %2.").arg(FinalHex(*word), target));
+  const QString mapped = read.mapped ? QStringLiteral(
+                                           " The colour lies outside sRGB and was mapped into it "
+                                           "as browsers map it.")
+                                     : QString();
+  TellAtPreview(
+      QStringLiteral("Pasted #%1 as the %2.%3").arg(FinalHex(*read.word), target, mapped));
+}
+
+void Main::txtEXAMPLE_CopyContrastReport() {
+  QApplication::clipboard()->setText(QString::fromStdString(colour::ContrastReport(
+      Drawn(*txtEXAMPLE, txtEXAMPLE->ForeColor()), Drawn(*txtEXAMPLE, txtEXAMPLE->BackColor()))));
+  TellAtPreview(QStringLiteral("Copied the contrast report."));
 }
 
 void Main::ConnectReadability() {
@@ -147,6 +177,13 @@ void Main::ConnectReadability() {
   txtEXAMPLE->AddLeadingMenuAction(simulate->menuAction());
   form.AddShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                    [this] { txtEXAMPLE_MakeReadable(colour::kAANormal); });
+  auto* report = new QAction(QStringLiteral("Copy Contrast Report"), preview);
+  report->setShortcut(kReportKeys);
+  report->setShortcutVisibleInContextMenu(true);
+  QObject::connect(report, &QAction::triggered, preview,
+                   [this] { txtEXAMPLE_CopyContrastReport(); });
+  txtEXAMPLE->AddLeadingMenuAction(report);
+  form.AddShortcut(kReportKeys, [this] { txtEXAMPLE_CopyContrastReport(); });
 
   simulation_.Attach(*txtEXAMPLE);
   for (std::int16_t i = 0; i < kSwatchCount; ++i) {
