@@ -45,44 +45,44 @@ struct Written {
   Decimals decimals;
 };
 
-// The fewest decimals for each value, up to `most`, that still read back,
-// taken one value at a time: each is cut as far as the values before it,
-// already cut, allow. `error` gives the step error of values read back.
+// The fewest decimals for each value, up to `most`, that still read back
+// (`reads`), taken one value at a time: each is cut as far as the values
+// before it, already cut, allow.
 //
 // Where even `most` decimals do not read back (a dark channel beside a
-// bright one magnifies the last digit's error through the sRGB curve),
-// the last digits are nudged by up to two units, within 0..`upper`, to the
-// combination that reads back best.
+// bright one magnifies the last digit's error through the sRGB curve), the
+// last digits are nudged, by one unit and then by two, within 0..`upper`,
+// to the first combination that does. Every 8-bit colour finds one.
 Written Fewest(const Values& values, const Decimals& most, const Values& upper,
-               const std::function<double(const Values&)>& error) {
+               const std::function<bool(const Values&)>& reads) {
   const auto rounded = [&](const Decimals& decimals) {
     Values r{};
     for (std::size_t i = 0; i < values.size(); ++i) r[i] = Rounded(values[i], decimals[i]);
     return r;
   };
-  if (error(rounded(most)) > 0.5 - kMargin) {
-    Written best{rounded(most), most};
-    double least = error(best.values);
-    for (int n = 0; n < 125; ++n) {
-      const std::array<int, 3> nudge{n % 5 - 2, n / 5 % 5 - 2, n / 25 - 2};
-      Values v = rounded(most);
-      bool inRange = true;
-      for (std::size_t i = 0; i < v.size(); ++i) {
-        v[i] += nudge[i] * std::pow(10.0, -most[i]);
-        inRange = inRange && v[i] >= 0 && v[i] <= upper[i];
-      }
-      if (const double e = inRange ? error(v) : least; e < least) {
-        least = e;
-        best.values = v;
+  const Values finest = rounded(most);
+  if (!reads(finest)) {
+    for (int reach = 1; reach <= 2; ++reach) {
+      const int side = 2 * reach + 1;
+      for (int n = 0; n < side * side * side; ++n) {
+        const std::array<int, 3> nudge{n % side - reach, n / side % side - reach,
+                                       n / (side * side) - reach};
+        Values v = finest;
+        bool inRange = true;
+        for (std::size_t i = 0; i < v.size(); ++i) {
+          v[i] += nudge[i] * std::pow(10.0, -most[i]);
+          inRange = inRange && v[i] >= 0 && v[i] <= upper[i];
+        }
+        if (inRange && reads(v)) return {v, most};
       }
     }
-    return best;
+    return {finest, most};
   }
   Decimals decimals = most;
   for (std::size_t i = 0; i < values.size(); ++i) {
     for (int d = 0; d < most[i]; ++d) {
       decimals[i] = d;
-      if (error(rounded(decimals)) <= 0.5 - kMargin) break;
+      if (reads(rounded(decimals))) break;
       decimals[i] = most[i];
     }
   }
@@ -95,9 +95,10 @@ std::string CssHslText(ColourWord word) {
   const Hsl hsl = CssHsl(word);
   const bool grey = hsl.saturation == 0;
   const Values values{hsl.hue, hsl.saturation * 100, hsl.lightness * 100};
+  const Range range = EncodedRange(word, kMargin);
   const auto [v, d] =
-      Fewest(values, {grey ? 0 : 2, 2, 2}, {360, 100, 100}, [word](const Values& read) {
-        return StepError(HslToSrgb(read[0], read[1] / 100, read[2] / 100), word);
+      Fewest(values, {grey ? 0 : 2, 2, 2}, {360, 100, 100}, [&](const Values& read) {
+        return range.Holds(HslToSrgb(read[0], read[1] / 100, read[2] / 100));
       });
   const bool fullCircle = Rounded(v[0], d[0]) >= 360;
   const std::string hue = grey ? "none" : Number(fullCircle ? 0 : v[0], d[0]);
@@ -109,11 +110,12 @@ std::string CssOklchText(ColourWord word) {
   const bool grey = lch.y <= kPowerlessChroma;
   const Values values{lch.x * 100, grey ? 0 : lch.y, grey ? 0 : lch.z};
   // Text that only reads back through gamut mapping would not show the
-  // colour's own coordinates: the error is taken before any mapping.
-  const auto [v, d] =
-      Fewest(values, {2, 4, grey ? 0 : 2}, {100, 1, 360}, [word](const Values& read) {
-        return StepError(OklchToSrgb({read[0] / 100, read[1], read[2]}), word);
-      });
+  // colour's own coordinates: the range holds before any mapping. Checked in
+  // linear light, a try costs no transfer curve.
+  const Range range = LinearRange(word, kMargin);
+  const auto [v, d] = Fewest(values, {2, 4, grey ? 0 : 2}, {100, 1, 360}, [&](const Values& read) {
+    return range.Holds(OklchToLinearSrgb({read[0] / 100, read[1], read[2]}));
+  });
   // A hue that rounds up to 360 is written as 0, its other name.
   const bool fullCircle = Rounded(v[2], d[2]) >= 360;
   const std::string hue = grey ? "none" : Number(fullCircle ? 0 : v[2], d[2]);

@@ -198,23 +198,37 @@ Mapped ToWord(const Triple& srgb) {
   return {Round(GamutMap(OklabToOklch(SrgbToOklab(srgb)), srgb)), true};
 }
 
-Triple OklchToSrgb(const Triple& lch) {
-  const Triple lab = OklchToOklab({std::clamp(lch.x, 0.0, 1.0), std::max(lch.y, 0.0), lch.z});
-  const Triple linear = OklabToLinearSrgb(lab);
-  return {LinearToSrgb(linear.x), LinearToSrgb(linear.y), LinearToSrgb(linear.z)};
+Triple OklchToLinearSrgb(const Triple& lch) {
+  return OklabToLinearSrgb(
+      OklchToOklab({std::clamp(lch.x, 0.0, 1.0), std::max(lch.y, 0.0), lch.z}));
 }
 
 Mapped OklchToWord(const Triple& lch) {
-  const Triple srgb = OklchToSrgb(lch);
+  const Triple linear = OklchToLinearSrgb(lch);
+  const Triple srgb{LinearToSrgb(linear.x), LinearToSrgb(linear.y), LinearToSrgb(linear.z)};
   if (NearGamut(srgb)) return {Round(srgb), false};
   const Triple origin{std::clamp(lch.x, 0.0, 1.0), std::max(lch.y, 0.0), lch.z};
   return {Round(GamutMap(origin, srgb)), true};
 }
 
-double StepError(const Triple& srgb, ColourWord word) {
-  return std::max({std::abs(srgb.x * 255 - ColorPart(word, 0)),
-                   std::abs(srgb.y * 255 - ColorPart(word, 1)),
-                   std::abs(srgb.z * 255 - ColorPart(word, 2))});
+bool Range::Holds(const Triple& value) const {
+  return value.x >= low.x && value.x <= high.x && value.y >= low.y && value.y <= high.y &&
+         value.z >= low.z && value.z <= high.z;
+}
+
+Range EncodedRange(ColourWord word, double margin) {
+  const auto bound = [&](std::int16_t part, double side) {
+    return (ColorPart(word, part) + side * (0.5 - margin)) / 255;
+  };
+  return {{bound(0, -1), bound(1, -1), bound(2, -1)}, {bound(0, 1), bound(1, 1), bound(2, 1)}};
+}
+
+Range LinearRange(ColourWord word, double margin) {
+  const Range encoded = EncodedRange(word, margin);
+  const auto linear = [](const Triple& t) {
+    return Triple{SrgbToLinear(t.x), SrgbToLinear(t.y), SrgbToLinear(t.z)};
+  };
+  return {linear(encoded.low), linear(encoded.high)};
 }
 
 Triple HslToSrgb(double hue, double saturation, double lightness) {

@@ -60,16 +60,23 @@ struct Mapped {
 // a just-noticeable difference of it).
 Mapped ToWord(const Triple& srgb);
 
-// Gamma-encoded sRGB of an OkLCh colour as CSS reads oklch(): lightness
+// Linear-light sRGB of an OkLCh colour as CSS reads oklch(): lightness
 // clamped to 0..1, a negative chroma taken as 0.
-Triple OklchToSrgb(const Triple& lch);
+Triple OklchToLinearSrgb(const Triple& lch);
 
 // The 8-bit word of an OkLCh colour, read as above and mapped into sRGB as
 // ToWord maps; a lightness of 1 or more is white, 0 or less black.
 Mapped OklchToWord(const Triple& lch);
 
-// The largest distance, in 8-bit steps, of a channel of `srgb` from the
-// word's channel: under 0.5, `srgb` rounds to `word` without mapping.
-double StepError(const Triple& srgb, ColourWord word);
+// The values of each channel, gamma-encoded or in linear light, that round
+// to the channel of a word with `margin` (in 8-bit steps) to spare, so that
+// a reader whose arithmetic differs in the last bits still reads that word.
+struct Range {
+  Triple low;
+  Triple high;
+  bool Holds(const Triple& value) const;
+};
+Range EncodedRange(ColourWord word, double margin);
+Range LinearRange(ColourWord word, double margin);
 
 }  // namespace colour
