@@ -42,7 +42,7 @@ void ReadMappedOklch(benchmark::State& state) {
 
 // Arg 0: a colour whose texts need few tries; 1: one whose oklch() needs the
 // last digits nudged (a dark channel beside bright ones).
-constexpr colour::ColourWord kWords[] = {0x00C08040, 0x00DAF907};
+constexpr colour::ColourWord kWords[] = {0x00C08040, 0x0000EA0B};
 
 template <std::string (*Write)(colour::ColourWord)>
 void WriteShortest(benchmark::State& state) {
