@@ -125,7 +125,7 @@ class Main {
   void ShowContrast();
   // The colour word a final hex box shows: 0 the text colour, 1 the background.
   colour::ColourWord FinalColour(std::int16_t Index) const;
-  // "hsl(...), oklch(...)" of the colour final hex box `Index` shows.
+  // "hsl(...), oklch(...)" of the colour final hex box `Index` shows, as drawn.
   QString CssForms(std::int16_t Index);
   // "Simulating Protanopia: contrast 3.90:1" for the preview's pair as
   // drawn under the chosen vision; empty for normal vision.
