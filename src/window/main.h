@@ -10,7 +10,6 @@
 #pragma once
 
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -125,8 +124,9 @@ class Main {
   void ShowContrast();
   // The colour word a final hex box shows: 0 the text colour, 1 the background.
   colour::ColourWord FinalColour(std::int16_t Index) const;
-  // "hsl(...), oklch(...)" of the colour final hex box `Index` shows, as drawn.
-  QString CssForms(std::int16_t Index);
+  // Adds the colours' hsl() and oklch() forms to the tooltips of the
+  // preview and the final hex boxes, once for each pair shown.
+  void CompleteTips();
   // "Simulating Protanopia: contrast 3.90:1" for the preview's pair as
   // drawn under the chosen vision; empty for normal vision.
   QString SimulatedContrast() const;
@@ -166,8 +166,10 @@ class Main {
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.
   std::optional<std::pair<colour::ColourWord, colour::ColourWord>> contrastShown_;
-  // The CSS texts last written for each colour of the pair, and for which word.
-  std::array<std::pair<colour::ColourWord, QString>, 2> cssForms_;
+  // The contrast part of those tooltips, and whether the CSS forms of the
+  // pair are in them yet.
+  QString contrastSummary_;
+  bool cssTipsComplete_ = false;
   // Draws the preview and the swatches as the chosen vision sees them.
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QStandardPaths>
 #include <QToolTip>
 #include <array>
+#include <functional>
 
 #include "colour/contrast.h"
 #include "colour/cssparse.h"
@@ -67,6 +69,22 @@ constexpr std::array<Format, 3> kFormats{{
 
 const QKeySequence kReportKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
 
+// Runs a command before a widget's tooltip shows, leaving the showing to it.
+class BeforeTip : public QObject {
+ public:
+  BeforeTip(QObject* parent, std::function<void()> command)
+      : QObject(parent), command_(std::move(command)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ToolTip) command_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> command_;
+};
+
 QString Ratio(double ratio) {
   return QString::number(ratio, 'f', 2);
 }
@@ -102,26 +120,28 @@ void Main::ShowContrast() {
   if (const QString simulated = SimulatedContrast(); !simulated.isEmpty()) {
     summary += u'\n' + simulated;
   }
-  const std::array<QString, 2> forms{CssForms(0), CssForms(1)};
-  const QString preview =
-      summary + QStringLiteral("\nText: %1\nBackground: %2").arg(forms[0], forms[1]);
-  txtEXAMPLE->widget()->setToolTip(preview);
-  txtEXAMPLE->widget()->setAccessibleDescription(QString(preview).replace(u'\n', u';'));
-  for (std::int16_t i = 0; i < 2; ++i) {
-    txtFINALHEX[i].widget()->setToolTip(summary + u'\n' + forms[static_cast<std::size_t>(i)]);
-  }
+  txtEXAMPLE->widget()->setToolTip(summary);
+  txtEXAMPLE->widget()->setAccessibleDescription(QString(summary).replace(u'\n', u';'));
+  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->setToolTip(summary);
+  contrastSummary_ = summary;
+  cssTipsComplete_ = false;
 }
 
-QString Main::CssForms(std::int16_t Index) {
-  // Dragging a slider changes one colour of the pair: the other's texts are
-  // kept rather than written again.
-  const colour::ColourWord word = Drawn(*txtEXAMPLE, FinalColour(Index));
-  auto& [shown, text] = cssForms_[static_cast<std::size_t>(Index)];
-  if (shown != word || text.isEmpty()) {
-    shown = word;
-    text = QString::fromStdString(colour::CssHslText(word) + ", " + colour::CssOklchText(word));
+void Main::CompleteTips() {
+  // Written as a tooltip is about to show rather than on every change, so
+  // that dragging a slider does not pay for texts nobody reads.
+  if (cssTipsComplete_) return;
+  cssTipsComplete_ = true;
+  std::array<QString, 2> forms;
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const colour::ColourWord word = Drawn(*txtEXAMPLE, FinalColour(i));
+    forms[static_cast<std::size_t>(i)] =
+        QString::fromStdString(colour::CssHslText(word) + ", " + colour::CssOklchText(word));
+    txtFINALHEX[i].widget()->setToolTip(contrastSummary_ + u'\n' +
+                                        forms[static_cast<std::size_t>(i)]);
   }
-  return text;
+  txtEXAMPLE->widget()->setToolTip(
+      contrastSummary_ + QStringLiteral("\nText: %1\nBackground: %2").arg(forms[0], forms[1]));
 }
 
 colour::ColourWord Main::FinalColour(std::int16_t Index) const {
@@ -184,6 +204,10 @@ void Main::ConnectReadability() {
                    [this] { txtEXAMPLE_CopyContrastReport(); });
   txtEXAMPLE->AddLeadingMenuAction(report);
   form.AddShortcut(kReportKeys, [this] { txtEXAMPLE_CopyContrastReport(); });
+
+  auto* beforeTip = new BeforeTip(preview, [this] { CompleteTips(); });
+  preview->installEventFilter(beforeTip);
+  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->installEventFilter(beforeTip);
 
   simulation_.Attach(*txtEXAMPLE);
   for (std::int16_t i = 0; i < kSwatchCount; ++i) {

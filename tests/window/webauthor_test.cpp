@@ -3,6 +3,7 @@
 // figures and the colour texts themselves are the colour core's tests.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QToolTip>
 #include <tuple>
@@ -35,10 +36,14 @@ TEST_F(WindowTest, ContrastFollowsThePairAsDrawn) {
   for (std::int16_t i = 0; i < 3; ++i) main->vsbCOLOR[i].SetValue(0x76);
   EXPECT_TRUE(preview->accessibleDescription().startsWith(QStringLiteral("Contrast 4.54:1;")));
   EXPECT_TRUE(preview->toolTip().startsWith(QStringLiteral("Contrast 4.54:1\n")));
-  // Each box adds its own colour's CSS forms, the preview both.
+  // As a tip shows, each box adds its own colour's CSS forms, the preview both.
+  const QString summary = preview->toolTip();
+  for (const char* name : {"txtEXAMPLE", "txtFINALHEX(0)", "txtFINALHEX(1)"}) {
+    QHelpEvent help(QEvent::ToolTip, {5, 5}, Find(name)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(Find(name), &help);
+  }
   EXPECT_TRUE(preview->toolTip().endsWith(
       QStringLiteral("\nBackground: hsl(none 0% 100%), oklch(100% 0 none)")));
-  const QString summary = preview->toolTip().section(u'\n', 0, 2);
   EXPECT_EQ(Find("txtFINALHEX(1)")->toolTip(),
             summary + QStringLiteral("\nhsl(none 0% 100%), oklch(100% 0 none)"));
   EXPECT_TRUE(Find("txtFINALHEX(0)")->toolTip().startsWith(summary + QStringLiteral("\nhsl(")));
