@@ -3,7 +3,8 @@
 # against the floor on a virtual X server (bench/startup.sh) and on headless
 # mutter as Wayland compositor (bench/startup_wayland.sh), then the event
 # paths of the real window on the offscreen platform (build/bench/bench_events),
-# then picking from the screen on a virtual X server (build/bench/bench_picker).
+# then picking from the screen on a virtual X server (build/bench/bench_picker),
+# then reading and writing CSS colour texts (build/bench/bench_css).
 #
 # Usage: scripts/bench.sh [RUNS]
 #   RUNS: starts of each program in the start-up benchmark, default 20.
@@ -14,7 +15,8 @@ runs=${1:-20}
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events bench_picker
+cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events bench_css \
+  bench_picker
 
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs:" \
   "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
@@ -26,7 +28,7 @@ echo
 
 results=$(mktemp)
 runtime=$(mktemp -d)
-trap 'rm -rf "$results" "$results.x11" "$runtime"' EXIT
+trap 'rm -rf "$results" "$results.x11" "$results.css" "$runtime"' EXIT
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} QT_QPA_PLATFORM=offscreen \
   build/bench/bench_events --benchmark_repetitions=5 \
   --benchmark_display_aggregates_only=true \
@@ -37,6 +39,10 @@ XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} scripts/with-xvfb.sh env QT_QPA_PLA
   --benchmark_display_aggregates_only=true \
   --benchmark_out="$results.x11" --benchmark_out_format=csv
 tail -n +2 "$results.x11" | grep -v '^name,' >>"$results"
+# The colour texts web authors paste and copy: the colour core alone.
+build/bench/bench_css --benchmark_repetitions=5 --benchmark_display_aggregates_only=true \
+  --benchmark_out="$results.css" --benchmark_out_format=csv
+tail -n +2 "$results.css" | grep -v '^name,' >>"$results"
 
 # The medians against their targets, in microseconds.
 echo
@@ -46,6 +52,9 @@ awk -F, '
     target["PaletteSave"] = 1000; target["PaletteLoad"] = 100
     target["MakeReadable"] = 1000; target["PaletteExport"] = 5000
     target["PickedColour/0"] = 100; target["LoupeMove"] = 4000
+    target["ReadLongest"] = 2; target["ReadMappedOklch"] = 20
+    target["WriteHsl/0"] = 5; target["WriteHsl/1"] = 5
+    target["WriteOklch/0"] = 5; target["WriteOklch/1"] = 5
     printf "%-22s %14s %12s\n", "event path", "median, us", "target, us"
   }
   $1 ~ /_median"$/ {

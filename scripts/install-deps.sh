@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format clang
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core fonts-dejavu-extra

@@ -18,6 +18,9 @@ for preset in default sanitize; do
   ctest --preset "$preset" -j2
 done
 
+echo "== fuzzing (libFuzzer, ASan+UBSan): colour text and the copies' wire, 30 s each"
+scripts/fuzz.sh 30
+
 echo "== packager's build (Release, BUILD_TESTING=OFF)"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-release --target huvenor

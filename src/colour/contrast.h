@@ -4,9 +4,7 @@
 // the colour it is drawn with before it comes here.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "colour/colour.h"
 
@@ -39,8 +37,10 @@ std::string CssHex(ColourWord word);
 std::string CssRgb(ColourWord word);
 std::string CssPair(ColourWord text, ColourWord background);
 
-// A whole colour from #RGB, #RRGGBB, RRGGBB or rgb(r, g, b) (spaces around
-// the parts allowed, channels 0..255); nothing for anything else.
-std::optional<ColourWord> ParseCssColour(std::string_view text);
+// Four lines to paste into a ticket: the pair and its ratio to two
+// decimals, then the verdicts for normal text, large text and user-interface
+// components, each with the ratio it needs; judged unrounded. No line end
+// after the last line.
+std::string ContrastReport(ColourWord text, ColourWord background);
 
 }  // namespace colour

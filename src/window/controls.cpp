@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "colour/contrast.h"
+#include "colour/csswrite.h"
 #include "forms/fonts.h"
 #include "icons.h"
 #include "window/layout.h"
@@ -203,6 +204,8 @@ void Main::ConnectEvents() {
     };
     txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy #RRGGBB"), copy(&colour::CssHex));
     txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy rgb()"), copy(&colour::CssRgb));
+    txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy hsl()"), copy(&colour::CssHslText));
+    txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy oklch()"), copy(&colour::CssOklchText));
     txtFINALHEX[i].AddMenuCommand(QStringLiteral("Copy CSS pair"), [this] {
       QApplication::clipboard()->setText(
           QString::fromStdString(colour::CssPair(FinalColour(0), FinalColour(1))));

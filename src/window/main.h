@@ -93,6 +93,9 @@ class Main {
   // The preview's Simulate menu: the preview and the swatches are drawn as
   // someone with that vision sees them.
   void txtEXAMPLE_Simulate(colour::Vision Vision);
+  // Ctrl+Shift+C and the preview's menu: the pair's contrast and verdicts
+  // as plain text on the clipboard.
+  void txtEXAMPLE_CopyContrastReport();
   // The palette panel's menu: asks where, then exports.
   void Picture1_ExportPalette();
   // Writes the swatches and the preview to `path`; a failure is reported.
@@ -121,6 +124,9 @@ class Main {
   void ShowContrast();
   // The colour word a final hex box shows: 0 the text colour, 1 the background.
   colour::ColourWord FinalColour(std::int16_t Index) const;
+  // Adds the colours' hsl() and oklch() forms to the tooltips of the
+  // preview and the final hex boxes, once for each pair shown.
+  void CompleteTips();
   // "Simulating Protanopia: contrast 3.90:1" for the preview's pair as
   // drawn under the chosen vision; empty for normal vision.
   QString SimulatedContrast() const;
@@ -160,6 +166,10 @@ class Main {
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.
   std::optional<std::pair<colour::ColourWord, colour::ColourWord>> contrastShown_;
+  // The contrast part of those tooltips, and whether the CSS forms of the
+  // pair are in them yet.
+  QString contrastSummary_;
+  bool cssTipsComplete_ = false;
   // Draws the preview and the swatches as the chosen vision sees them.
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;

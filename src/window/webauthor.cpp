@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -13,8 +14,11 @@
 #include <QStandardPaths>
 #include <QToolTip>
 #include <array>
+#include <functional>
 
 #include "colour/contrast.h"
+#include "colour/cssparse.h"
+#include "colour/csswrite.h"
 #include "colour/exportformats.h"
 #include "colour/readable.h"
 #include "forms/colourword.h"
@@ -63,6 +67,24 @@ constexpr std::array<Format, 3> kFormats{{
     {"JSON (*.json)", "json", &colour::PaletteJson},
 }};
 
+const QKeySequence kReportKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+
+// Runs a command before a widget's tooltip shows, leaving the showing to it.
+class BeforeTip : public QObject {
+ public:
+  BeforeTip(QObject* parent, std::function<void()> command)
+      : QObject(parent), command_(std::move(command)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ToolTip) command_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> command_;
+};
+
 QString Ratio(double ratio) {
   return QString::number(ratio, 'f', 2);
 }
@@ -101,6 +123,25 @@ void Main::ShowContrast() {
   txtEXAMPLE->widget()->setToolTip(summary);
   txtEXAMPLE->widget()->setAccessibleDescription(QString(summary).replace(u'\n', u';'));
   for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->setToolTip(summary);
+  contrastSummary_ = summary;
+  cssTipsComplete_ = false;
+}
+
+void Main::CompleteTips() {
+  // Written as a tooltip is about to show rather than on every change, so
+  // that dragging a slider does not pay for texts nobody reads.
+  if (cssTipsComplete_) return;
+  cssTipsComplete_ = true;
+  std::array<QString, 2> forms;
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const colour::ColourWord word = Drawn(*txtEXAMPLE, FinalColour(i));
+    forms[static_cast<std::size_t>(i)] =
+        QString::fromStdString(colour::CssHslText(word) + ", " + colour::CssOklchText(word));
+    txtFINALHEX[i].widget()->setToolTip(contrastSummary_ + u'\n' +
+                                        forms[static_cast<std::size_t>(i)]);
+  }
+  txtEXAMPLE->widget()->setToolTip(
+      contrastSummary_ + QStringLiteral("\nText: %1\nBackground: %2").arg(forms[0], forms[1]));
 }
 
 colour::ColourWord Main::FinalColour(std::int16_t Index) const {
@@ -108,19 +149,28 @@ colour::ColourWord Main::FinalColour(std::int16_t Index) const {
 }
 
 void Main::Form_Paste() {
-  const QString text = QApplication::clipboard()->text();
-  const auto word = colour::ParseCssColour(text.toStdString());
-  if (!word) {
-    TellAtPreview(
-        QStringLiteral("The clipboard holds no colour to paste: "
-                       "#RGB, #RRGGBB, RRGGBB or rgb(r, g, b)."));
+  const colour::CssColour read =
+      colour::ReadCssColour(QApplication::clipboard()->text().toStdString());
+  if (!read.word) {
+    TellAtPreview(QString::fromStdString(read.refusal));
     return;
   }
   // Through the sliders, so the handlers recolour the preview as a drag would.
-  SetSliders(*word);
+  SetSliders(*read.word);
   const QString target =
       optITEM[0].Value() ? QStringLiteral("text colour") : QStringLiteral("background colour");
-  TellAtPreview(QStringLiteral("Pasted #%1 as the %2.").arg(FinalHex(*word), target));
+  const QString mapped = read.mapped ? QStringLiteral(
+                                           " The colour lies outside sRGB and was mapped into it "
+                                           "as browsers map it.")
+                                     : QString();
+  TellAtPreview(
+      QStringLiteral("Pasted #%1 as the %2.%3").arg(FinalHex(*read.word), target, mapped));
+}
+
+void Main::txtEXAMPLE_CopyContrastReport() {
+  QApplication::clipboard()->setText(QString::fromStdString(colour::ContrastReport(
+      Drawn(*txtEXAMPLE, txtEXAMPLE->ForeColor()), Drawn(*txtEXAMPLE, txtEXAMPLE->BackColor()))));
+  TellAtPreview(QStringLiteral("Copied the contrast report."));
 }
 
 void Main::ConnectReadability() {
@@ -147,6 +197,17 @@ void Main::ConnectReadability() {
   txtEXAMPLE->AddLeadingMenuAction(simulate->menuAction());
   form.AddShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                    [this] { txtEXAMPLE_MakeReadable(colour::kAANormal); });
+  auto* report = new QAction(QStringLiteral("Copy Contrast Report"), preview);
+  report->setShortcut(kReportKeys);
+  report->setShortcutVisibleInContextMenu(true);
+  QObject::connect(report, &QAction::triggered, preview,
+                   [this] { txtEXAMPLE_CopyContrastReport(); });
+  txtEXAMPLE->AddLeadingMenuAction(report);
+  form.AddShortcut(kReportKeys, [this] { txtEXAMPLE_CopyContrastReport(); });
+
+  auto* beforeTip = new BeforeTip(preview, [this] { CompleteTips(); });
+  preview->installEventFilter(beforeTip);
+  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->installEventFilter(beforeTip);
 
   simulation_.Attach(*txtEXAMPLE);
   for (std::int16_t i = 0; i < kSwatchCount; ++i) {

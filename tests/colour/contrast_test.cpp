@@ -38,18 +38,18 @@ TEST(Judge, UsesTheUnroundedRatio) {
   EXPECT_NE(ContrastSummary(4.499).find("Normal text: AA fail"), std::string::npos);
 }
 
-TEST(ParseCssColour, TakesTheFourFormsAndNothingElse) {
-  const std::pair<const char*, ColourWord> colours[] = {
-      {"#4080C0", 0x00C08040},           {"4080c0", 0x00C08040},
-      {" #4080C0\n", 0x00C08040},        {"#F80", 0x000088FF},
-      {"rgb(64, 128, 192)", 0x00C08040}, {"rgb(64,128,192)", 0x00C08040},
-      {"RGB( 0 , 0 , 255 )", 0x00FF0000}};
-  for (const auto& [text, word] : colours) EXPECT_EQ(ParseCssColour(text), word) << text;
-  for (const char* text : {"", "#", "#4080C", "F80", "#40 80C0", "#4080CG", "rgb(256, 0, 0)",
-                           "rgb(1, 2)", "rgb(1, 2, 3, 4)", "rgb(-1, 2, 3)", "rgb(1, 2, 3",
-                           "rgba(1, 2, 3)", "rgb(0001, 2, 3)", "red"}) {
-    EXPECT_EQ(ParseCssColour(text), std::nullopt) << '"' << text << '"';
-  }
+TEST(ContrastReport, GivesEveryVerdictWithItsThreshold) {
+  EXPECT_EQ(ContrastReport(0x00777777, 0x00FFFFFF),
+            "Text #777777 on background #FFFFFF: contrast 4.48:1\n"
+            "Normal text: AA fail (needs 4.5), AAA fail (needs 7)\n"
+            "Large text: AA pass (needs 3), AAA fail (needs 4.5)\n"
+            "User-interface components: pass (needs 3)");
+  EXPECT_EQ(ContrastReport(0x00FFFFFF, 0x00000000),
+            "Text #FFFFFF on background #000000: contrast 21.00:1\n"
+            "Normal text: AA pass (needs 4.5), AAA pass (needs 7)\n"
+            "Large text: AA pass (needs 3), AAA pass (needs 4.5)\n"
+            "User-interface components: pass (needs 3)");
+  EXPECT_NE(ContrastReport(0x00FFFFFF, 0x00FFFFFF).find("components: fail"), std::string::npos);
 }
 
 }  // namespace

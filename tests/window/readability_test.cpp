@@ -68,10 +68,11 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   main->SetSliders(0x00AAAAAA);
   const QStringList texts = PreviewMenu(QStringLiteral("Make Readable: Large"));
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), colour::MakeReadable(0x00AAAAAA, kWhite, 3).colour);
-  EXPECT_EQ(texts.mid(0, 13).join(u'|'),
+  EXPECT_EQ(texts.mid(0, 14).join(u'|'),
             QStringLiteral("Pick from Screen||Make Readable: AA (4.5:1)\tCtrl+Shift+R|"
                            "Make Readable: AAA (7:1)|Make Readable: Large Text AA (3:1)||Simulate|"
-                           ">Normal Vision|>Protanopia|>Deuteranopia|>Tritanopia|>Achromatopsia|"));
+                           ">Normal Vision|>Protanopia|>Deuteranopia|>Tritanopia|>Achromatopsia|"
+                           "Copy Contrast Report|"));
   EXPECT_TRUE(texts.back().contains(QStringLiteral("Select All"))) << "the standard entries follow";
 
   main->lblSTORE_MouseDown(18, 1, 0, 0, 0);  // black on white
@@ -88,6 +89,19 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   EXPECT_EQ(main->txtEXAMPLE->ForeColor(), red);
   EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("the best is 4.69:1")))
       << QToolTip::text().toStdString();
+}
+
+// The report is of the pair as drawn, from the menu and from the keys alike.
+TEST_F(ReadabilityTest, ContrastReportCopiesThePair) {
+  main->lblSTORE_MouseDown(12, 1, 0, 0, 0);  // white on black
+  QApplication::clipboard()->clear();
+  PreviewMenu(QStringLiteral("Copy Contrast Report"));
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      QStringLiteral("Text #FFFFFF on background #000000: contrast 21.00:1\n")));
+  main->SetSliders(0x00777777);  // the background
+  QTest::keyClick(main->form.widget(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      QStringLiteral("Text #FFFFFF on background #777777: contrast 4.48:1\n")));
 }
 
 TEST_F(ReadabilityTest, SimulationChangesOnlyTheDrawing) {

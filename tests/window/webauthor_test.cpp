@@ -3,6 +3,7 @@
 // figures and the colour texts themselves are the colour core's tests.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QToolTip>
 #include <tuple>
@@ -35,8 +36,17 @@ TEST_F(WindowTest, ContrastFollowsThePairAsDrawn) {
   for (std::int16_t i = 0; i < 3; ++i) main->vsbCOLOR[i].SetValue(0x76);
   EXPECT_TRUE(preview->accessibleDescription().startsWith(QStringLiteral("Contrast 4.54:1;")));
   EXPECT_TRUE(preview->toolTip().startsWith(QStringLiteral("Contrast 4.54:1\n")));
-  EXPECT_EQ(Find("txtFINALHEX(0)")->toolTip(), preview->toolTip());
-  EXPECT_EQ(Find("txtFINALHEX(1)")->toolTip(), preview->toolTip());
+  // As a tip shows, each box adds its own colour's CSS forms, the preview both.
+  const QString summary = preview->toolTip();
+  for (const char* name : {"txtEXAMPLE", "txtFINALHEX(0)", "txtFINALHEX(1)"}) {
+    QHelpEvent help(QEvent::ToolTip, {5, 5}, Find(name)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(Find(name), &help);
+  }
+  EXPECT_TRUE(preview->toolTip().endsWith(
+      QStringLiteral("\nBackground: hsl(none 0% 100%), oklch(100% 0 none)")));
+  EXPECT_EQ(Find("txtFINALHEX(1)")->toolTip(),
+            summary + QStringLiteral("\nhsl(none 0% 100%), oklch(100% 0 none)"));
+  EXPECT_TRUE(Find("txtFINALHEX(0)")->toolTip().startsWith(summary + QStringLiteral("\nhsl(")));
 }
 
 TEST_F(WindowTest, FinalHexMenusCopyEachFormat) {
@@ -45,6 +55,8 @@ TEST_F(WindowTest, FinalHexMenusCopyEachFormat) {
       {"txtFINALHEX(1)", "Copy #RRGGBB", "#804000"},
       {"txtFINALHEX(1)", "Copy rgb()", "rgb(128, 64, 0)"},
       {"txtFINALHEX(0)", "Copy rgb()", "rgb(255, 255, 255)"},
+      {"txtFINALHEX(0)", "Copy hsl()", "hsl(none 0% 100%)"},
+      {"txtFINALHEX(0)", "Copy oklch()", "oklch(100% 0 none)"},
       {"txtFINALHEX(0)", "Copy CSS pair", "color: #FFFFFF;\nbackground-color: #804000;"},
   };
   for (const auto& [box, caption, copied] : rows) {
@@ -61,14 +73,20 @@ TEST_F(WindowTest, FinalHexMenusCopyEachFormat) {
   }
 }
 
-// Ctrl+V outside the channel boxes sets the target through the sliders;
-// a text that is no colour changes nothing and is answered with a tip.
+// Ctrl+V outside the channel boxes sets the target through the sliders and
+// says when the colour was mapped into sRGB; a text that is refused changes
+// nothing and the tip says why.
 TEST_F(WindowTest, PastingAWholeColourSetsTheTarget) {
+  Paste("vsbCOLOR(1)", QStringLiteral("oklch(62.8% 0.2577 29.23)"));
+  EXPECT_EQ(Shown(), "back: 255 0 0 | FF 0 0 | 080000 FF0000 | 80000008 on 000000FF");
+  EXPECT_FALSE(QToolTip::text().contains(QStringLiteral("sRGB")));
+  Paste("vsbCOLOR(1)", QStringLiteral("color(display-p3 0 0.8 0.2)"));
+  EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("outside sRGB")));
   Paste("vsbCOLOR(1)", QStringLiteral("#4080C0"));
+  Paste("vsbCOLOR(1)", QStringLiteral("#11223380"));
   EXPECT_EQ(Shown(), "back: 64 128 192 | 40 80 C0 | 080000 4080C0 | 80000008 on 00C08040");
-  Paste("vsbCOLOR(1)", QStringLiteral("not a colour"));
-  EXPECT_EQ(Shown(), "back: 64 128 192 | 40 80 C0 | 080000 4080C0 | 80000008 on 00C08040");
-  EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("no colour")));
+  EXPECT_EQ(QToolTip::text(),
+            QStringLiteral("Huvenor's colours are opaque: #11223380 has 50% alpha."));
 }
 
 }  // namespace
