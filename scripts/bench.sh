@@ -4,7 +4,9 @@
 # mutter as Wayland compositor (bench/startup_wayland.sh), then the event
 # paths of the real window on the offscreen platform (build/bench/bench_events),
 # then picking from the screen on a virtual X server (build/bench/bench_picker),
-# then reading and writing CSS colour texts (build/bench/bench_css).
+# then reading and writing CSS colour texts (build/bench/bench_css). Where
+# the static Qt for Windows has been built (scripts/build-qt-windows.sh),
+# also huvenor.exe's start-up under Wine (bench/startup_wine.sh).
 #
 # Usage: scripts/bench.sh [RUNS]
 #   RUNS: starts of each program in the start-up benchmark, default 20.
@@ -25,6 +27,12 @@ bench/startup.sh "$runs"
 echo
 bench/startup_wayland.sh "$runs"
 echo
+if [[ -e ${XDG_CACHE_HOME:-$HOME/.cache}/huvenor/qt-windows ]]; then
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target huvenor bench_floor
+  bench/startup_wine.sh "$runs"
+  echo
+fi
 
 results=$(mktemp)
 runtime=$(mktemp -d)
