@@ -44,15 +44,8 @@ for word in $(seq 0 49); do
   printf "\\x$(printf %02x $((value >> 16)))\\x00"
 done >"$work/huvenor/kelvane.cfg"
 
-# -noreset: as on a desktop, the server is not rebuilt between programs.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.05
-done
-display=$(head -n 1 "$work/display")
-[[ -n $display ]] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 
 # Prints "milliseconds VmHWM-KiB VmRSS-KiB" for one start of PROGRAM.
 measure() {

@@ -26,14 +26,8 @@ cp "$root/build-windows/bench/bench_floor.exe" "$work/floor/floor.exe"
 cp "$root/build/bench/bench_mapwatch" "$work/mapwatch"
 head -c 200 /dev/zero | tr '\0' '\100' >"$work/huvenor/kelvane.cfg"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.05
-done
-display=$(head -n 1 "$work/display")
-[[ -n $display ]] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=:$display
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
