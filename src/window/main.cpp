@@ -195,6 +195,7 @@ void Main::lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int1
     lblSTORE[Index].SetForeColor(txtEXAMPLE->ForeColor());
     lblSTORE[Index].SetBackColor(txtEXAMPLE->BackColor());
     DescribeSwatch(Index);
+    SwatchesChanged();
     return;
   }
   txtEXAMPLE->SetForeColor(lblSTORE[Index].ForeColor());
@@ -232,5 +233,51 @@ void Main::SetSliders(colour::ColourWord word) {
     vsbCOLOR[part].SetValue(colour::ColorPart(word, part));
   }
 }
+
+static_assert(kHistorySwatches == kSwatchCount);
+
+void Main::Change(const QString& name, const std::function<void()>& change, std::uint64_t run) {
+  const WindowState before = Snapshot();
+  change();
+  history_.Record(name, before, Snapshot(), run);
+}
+
+WindowState Main::Snapshot() const {
+  WindowState state;
+  state.fore = txtEXAMPLE->ForeColor();
+  state.back = txtEXAMPLE->BackColor();
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
+    state.swatches[static_cast<std::size_t>(i)] = {lblSTORE[i].ForeColor(),
+                                                   lblSTORE[i].BackColor()};
+  }
+  state.marked = MarkedSwatch();
+  return state;
+}
+
+void Main::Restore(const WindowState& state) {
+  bool swatches = false;
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
+    const auto& [fore, back] = state.swatches[static_cast<std::size_t>(i)];
+    if (lblSTORE[i].ForeColor() == fore && lblSTORE[i].BackColor() == back) continue;
+    lblSTORE[i].SetForeColor(fore);
+    lblSTORE[i].SetBackColor(back);
+    DescribeSwatch(i);
+    swatches = true;
+  }
+  MarkSwatch(state.marked);
+  // The sliders move to the target's colour without recolouring the preview,
+  // which takes the words as they were, references included.
+  blnSWITCHING = true;
+  txtEXAMPLE->SetForeColor(state.fore);
+  txtEXAMPLE->SetBackColor(state.back);
+  lngTEXTCOLOR = state.fore;
+  lngBACKCOLOR = state.back;
+  SetSliders(optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR);
+  blnSWITCHING = false;
+  UpdateFinalHex();
+  if (swatches) SwatchesChanged();
+}
+
+void Main::SwatchesChanged() {}
 
 }  // namespace window

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -30,6 +31,7 @@
 #include "instance/preventnewinstance.h"
 #include "palette/palettefile.h"
 #include "picker/screenpicker.h"
+#include "window/history.h"
 
 class QAction;
 class QMenu;
@@ -113,6 +115,16 @@ class Main {
   // whole colour from elsewhere enters the window.
   void SetSliders(colour::ColourWord word);
 
+  // Runs `change` as one step that undo reverses, named `name` on the
+  // preview's menu; changes of one nonzero `run` join one step.
+  void Change(const QString& name, const std::function<void()>& change, std::uint64_t run = 0);
+  WindowState Snapshot() const;
+  // Brings the window back to `state`: the preview, sliders, boxes,
+  // swatches and marker exactly as they were.
+  void Restore(const WindowState& state);
+  // After any change to the swatches' pairs: they reach the palette file soon.
+  void SwatchesChanged();
+
  private:
   // The swatch the marker frames, and moving the marker to another.
   std::int16_t MarkedSwatch() const;
@@ -159,6 +171,7 @@ class Main {
   void SavePalette();
 
   forms::App& app_;
+  History history_;
   instance::WindowFinder& finder_;
   QString perUserPalette_;
   QString installedBin_;
