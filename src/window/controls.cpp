@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QIcon>
+#include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "colour/contrast.h"
@@ -76,10 +78,13 @@ Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalet
       perUserPalette_(std::move(perUserPalette)),
       installedBin_(std::move(installedBin)) {
   form.widget()->setObjectName(QStringLiteral("main"));
-  // From arrays compiled in: an image file would make Qt look through its
-  // image plugins at every start.
+  // From pixel words compiled in, which Qt takes as they are: an image file
+  // would make it look through its image plugins at every start.
   QIcon icon;
-  for (const char* const* picture : {kIcon16, kIcon32, kIcon64}) icon.addPixmap(QPixmap(picture));
+  for (const auto& [pixels, size] : {std::pair{kIcon16, 16}, {kIcon32, 32}, {kIcon64, 64}}) {
+    icon.addPixmap(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(pixels), size, size,
+                                             QImage::Format_ARGB32_Premultiplied)));
+  }
   form.SetIcon(icon);
   if (!app_.msgBoxHandler) {
     // Titled with the product's name, which the guard may take from the
