@@ -37,39 +37,41 @@ void Control::SetTop(int twips) {
   widget_->move(TwipsToPixels(left_), TwipsToPixels(top_));
 }
 
-void Control::SetForeColor(colour::ColourWord word) {
-  if (word == foreColor_) return;
-  foreColor_ = word;
-  Paint(foreRole_, word);
-}
-
-void Control::SetBackColor(colour::ColourWord word) {
-  if (word == backColor_) return;
-  backColor_ = word;
-  widget_->setAutoFillBackground(true);
-  Paint(backRole_, word);
+void Control::SetColors(colour::ColourWord fore, colour::ColourWord back) {
+  const bool foreChanged = fore != foreColor_;
+  const bool backChanged = back != backColor_;
+  if (!foreChanged && !backChanged) return;
+  foreColor_ = fore;
+  backColor_ = back;
+  QPalette palette = widget_->palette();
+  if (foreChanged) Paint(palette, foreRole_, fore);
+  if (backChanged) {
+    widget_->setAutoFillBackground(true);
+    Paint(palette, backRole_, back);
+  }
+  widget_->setPalette(palette);
 }
 
 void Control::SetFont(const QFont& font) {
   widget_->setFont(font);
 }
 
-void Control::Paint(QPalette::ColorRole role, colour::ColourWord word) {
+void Control::Paint(QPalette& palette, QPalette::ColorRole role, colour::ColourWord word) const {
   // System references resolve against the kind's own standard palette, so a
   // reference looks exactly like the control's untouched colour.
   QColor drawn = DrawnColour(word, QApplication::palette(widget_));
   if (filter_) drawn = filter_->Apply(drawn);
-  QPalette palette = widget_->palette();
   palette.setColor(QPalette::Active, role, drawn);
   palette.setColor(QPalette::Inactive, role, drawn);
   palette.setColor(QPalette::Disabled, role, drawn);
-  widget_->setPalette(palette);
 }
 
 void Control::Redraw() {
   if (!widget_) return;  // the window, and the widget with it, is gone
-  Paint(foreRole_, foreColor_);
-  Paint(backRole_, backColor_);
+  QPalette palette = widget_->palette();
+  Paint(palette, foreRole_, foreColor_);
+  Paint(palette, backRole_, backColor_);
+  widget_->setPalette(palette);
 }
 
 std::int16_t Control::ShiftOf(Qt::KeyboardModifiers modifiers) {

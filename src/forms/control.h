@@ -52,8 +52,10 @@ class Control {
 
   colour::ColourWord ForeColor() const { return foreColor_; }
   colour::ColourWord BackColor() const { return backColor_; }
-  void SetForeColor(colour::ColourWord word);
-  void SetBackColor(colour::ColourWord word);
+  void SetForeColor(colour::ColourWord word) { SetColors(word, backColor_); }
+  void SetBackColor(colour::ColourWord word) { SetColors(foreColor_, word); }
+  // Both words at once: the widget takes one palette change, not two.
+  void SetColors(colour::ColourWord fore, colour::ColourWord back);
 
   void SetFont(const QFont& font);
   void SetTabIndex(int tabIndex) { tabIndex_ = tabIndex; }
@@ -82,7 +84,8 @@ class Control {
  private:
   friend class DrawFilter;
 
-  void Paint(QPalette::ColorRole role, colour::ColourWord word);
+  // Sets `role` in `palette` to the colour `word` is drawn with.
+  void Paint(QPalette& palette, QPalette::ColorRole role, colour::ColourWord word) const;
   // Paints both colours again, after the draw filter changed.
   void Redraw();
 

@@ -35,6 +35,7 @@ class PictureBox : public Control {
 
   // The inside is painted once from the design; the panel is never recoloured.
   using Control::SetBackColor;
+  using Control::SetColors;
   using Control::SetForeColor;
 
   PanelWidget* panel_;

@@ -45,8 +45,8 @@ void ApplyDesign(Control& control, const ControlRow& row) {
     static const QFont fixedsys = forms::DesignFont(QStringLiteral("Fixedsys"), 9);
     control.SetFont(fixedsys);
   }
-  if (row.foreColor != kStandardColour) control.SetForeColor(row.foreColor);
-  if (row.backColor != kStandardColour) control.SetBackColor(row.backColor);
+  control.SetColors(row.foreColor == kStandardColour ? control.ForeColor() : row.foreColor,
+                    row.backColor == kStandardColour ? control.BackColor() : row.backColor);
 }
 
 std::unique_ptr<forms::TextBox> MakeTextBox(QWidget* container, const ControlRow& row) {

@@ -71,15 +71,13 @@ void Main::LoadPalette() {
   for (std::int16_t n = 1; n <= palette::kSwatchCount; ++n) {
     if (const auto& record = loaded.records[static_cast<std::size_t>(n - 1)]) {
       recSTORE = *record;
-      lblSTORE[n - 1].SetForeColor(recSTORE.fore);
-      lblSTORE[n - 1].SetBackColor(recSTORE.back);
+      lblSTORE[n - 1].SetColors(recSTORE.fore, recSTORE.back);
       DescribeSwatch(n - 1);
     }
   }
   if (const auto& record = loaded.records[palette::kPreviewRecord - 1]) {
     recSTORE = *record;
-    txtEXAMPLE->SetForeColor(recSTORE.fore);
-    txtEXAMPLE->SetBackColor(recSTORE.back);
+    txtEXAMPLE->SetColors(recSTORE.fore, recSTORE.back);
   }
 }
 
