@@ -96,8 +96,6 @@ Main::Main(forms::App& app, instance::WindowFinder& finder, QString perUserPalet
   BuildControls();
   SetTabOrder();
   ConnectEvents();
-  for (std::int16_t i = 0; i < kSwatchCount; ++i) DescribeSwatch(i);
-  MarkSwatch(0);
 }
 
 Main::~Main() = default;

@@ -72,13 +72,14 @@ void Main::LoadPalette() {
     if (const auto& record = loaded.records[static_cast<std::size_t>(n - 1)]) {
       recSTORE = *record;
       lblSTORE[n - 1].SetColors(recSTORE.fore, recSTORE.back);
-      DescribeSwatch(n - 1);
     }
   }
   if (const auto& record = loaded.records[palette::kPreviewRecord - 1]) {
     recSTORE = *record;
     txtEXAMPLE->SetColors(recSTORE.fore, recSTORE.back);
   }
+  // Once, for the pairs the swatches start with.
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) DescribeSwatch(i);
 }
 
 void Main::SavePalette() {
