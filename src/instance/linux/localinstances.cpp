@@ -229,10 +229,12 @@ QStringList LocalInstances::Private::Others() {
   QStringList paths;
   if (directory_.isEmpty()) return paths;
   const QDir directory(directory_);
+  // The prefix is matched here: a name filter would compile a regular
+  // expression at every start, for the few names this folder holds.
   const QStringList names = directory.entryList(
-      {QString::fromLatin1(kSocketPrefix) + QLatin1Char('*')},
       QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
   for (const QString& name : names) {
+    if (!name.startsWith(QLatin1String(kSocketPrefix), Qt::CaseInsensitive)) continue;
     // A copy never asks itself: it cannot answer while it waits for the answer.
     if (name == ownName_) continue;
     const QString path = directory.filePath(name);
