@@ -52,6 +52,7 @@ class TextBox::FocusReporting : public Editor {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override {
+    if (owner && owner->onMenuWanted) owner->onMenuWanted();
     if (owner == nullptr ||
         (owner->menuCommands_.empty() && owner->leadingActions_.empty() && !owner->onContextMenu)) {
       return Editor::contextMenuEvent(event);

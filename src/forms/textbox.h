@@ -57,6 +57,10 @@ class TextBox : public Control {
   std::function<void()> onGotFocus;
   std::function<void()> onLostFocus;
   std::function<void(std::int16_t& keyAscii)> onKeyPress;
+  // Raised as the box's context menu opens, before anything is put in it:
+  // leading actions added here show in this menu already, so they can be
+  // made on first use.
+  std::function<void()> onMenuWanted;
   // Raised as the box's context menu opens, its standard entries and the
   // added commands in it, for entries that change with the window's state.
   std::function<void(QMenu& menu)> onContextMenu;

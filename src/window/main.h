@@ -163,6 +163,8 @@ class Main {
   // The preview's and the palette's menus for readability and export, the
   // shortcut that makes a pair readable, and the simulation's drawing.
   void ConnectReadability();
+  // The preview menu's entries for readability and simulation.
+  void AddReadabilityEntries();
   // Shows `text` as a tooltip over the preview.
   void TellAtPreview(const QString& text);
   void SetTabOrder();

@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <array>
 #include <functional>
+#include <utility>
 
 #include "colour/contrast.h"
 #include "colour/cssparse.h"
@@ -175,6 +176,34 @@ void Main::txtEXAMPLE_CopyContrastReport() {
 
 void Main::ConnectReadability() {
   QWidget* preview = txtEXAMPLE->widget();
+  // The preview's entries are made as its menu first opens: the first frame
+  // has no use for them.
+  txtEXAMPLE->onMenuWanted = [this, made = false]() mutable {
+    if (!std::exchange(made, true)) AddReadabilityEntries();
+  };
+  form.AddShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                   [this] { txtEXAMPLE_MakeReadable(colour::kAANormal); });
+  form.AddShortcut(kReportKeys, [this] { txtEXAMPLE_CopyContrastReport(); });
+
+  auto* beforeTip = new BeforeTip(preview, [this] { CompleteTips(); });
+  preview->installEventFilter(beforeTip);
+  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->installEventFilter(beforeTip);
+
+  simulation_.Attach(*txtEXAMPLE);
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
+    simulation_.Attach(lblSTORE[i]);
+    // A right press on a swatch stores into it; the menu is the panel's own.
+    lblSTORE[i].widget()->setContextMenuPolicy(Qt::PreventContextMenu);
+  }
+  QWidget* panel = Picture1->widget();
+  auto* exportPalette = new QAction(QStringLiteral("Export Palette\u2026"), panel);
+  QObject::connect(exportPalette, &QAction::triggered, panel, [this] { Picture1_ExportPalette(); });
+  panel->addAction(exportPalette);
+  panel->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void Main::AddReadabilityEntries() {
+  QWidget* preview = txtEXAMPLE->widget();
   for (const Threshold& threshold : kThresholds) {
     auto* action = new QAction(Text(threshold.caption), preview);
     QObject::connect(action, &QAction::triggered, preview,
@@ -195,31 +224,12 @@ void Main::ConnectReadability() {
   separator->setSeparator(true);
   txtEXAMPLE->AddLeadingMenuAction(separator);
   txtEXAMPLE->AddLeadingMenuAction(simulate->menuAction());
-  form.AddShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                   [this] { txtEXAMPLE_MakeReadable(colour::kAANormal); });
   auto* report = new QAction(QStringLiteral("Copy Contrast Report"), preview);
   report->setShortcut(kReportKeys);
   report->setShortcutVisibleInContextMenu(true);
   QObject::connect(report, &QAction::triggered, preview,
                    [this] { txtEXAMPLE_CopyContrastReport(); });
   txtEXAMPLE->AddLeadingMenuAction(report);
-  form.AddShortcut(kReportKeys, [this] { txtEXAMPLE_CopyContrastReport(); });
-
-  auto* beforeTip = new BeforeTip(preview, [this] { CompleteTips(); });
-  preview->installEventFilter(beforeTip);
-  for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->installEventFilter(beforeTip);
-
-  simulation_.Attach(*txtEXAMPLE);
-  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
-    simulation_.Attach(lblSTORE[i]);
-    // A right press on a swatch stores into it; the menu is the panel's own.
-    lblSTORE[i].widget()->setContextMenuPolicy(Qt::PreventContextMenu);
-  }
-  QWidget* panel = Picture1->widget();
-  auto* exportPalette = new QAction(QStringLiteral("Export Palette\u2026"), panel);
-  QObject::connect(exportPalette, &QAction::triggered, panel, [this] { Picture1_ExportPalette(); });
-  panel->addAction(exportPalette);
-  panel->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void Main::TellAtPreview(const QString& text) {
