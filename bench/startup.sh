@@ -30,39 +30,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Copies of the programs, so that a build running meanwhile cannot replace
-# them between runs. Huvenor's folder holds a 200-byte palette file, as a
-# user's does after the first close; it is never written, since each run
-# ends by a signal, not by closing the window.
-mkdir "$work/huvenor" "$work/floor"
-cp "$build/huvenor" "$work/huvenor/huvenor"
-cp "$build/bench/bench_floor" "$work/floor/floor"
+source "$(dirname "$0")/fresh_start.sh"
+copy_programs
 cp "$build/bench/bench_mapwatch" "$work/mapwatch"
-for word in $(seq 0 49); do
-  value=$(((word * 0x051B3D + 0x203040) & 0xFFFFFF))
-  printf "\\x$(printf %02x $((value & 255)))\\x$(printf %02x $((value >> 8 & 255)))"
-  printf "\\x$(printf %02x $((value >> 16)))\\x00"
-done >"$work/huvenor/kelvane.cfg"
 
 source "$(dirname "$0")/xvfb.sh"
 start_xvfb
 
 # Prints "milliseconds VmHWM-KiB VmRSS-KiB" for one start of PROGRAM.
 measure() {
-  local user session
-  user=$(mktemp -d "$work/user.XXXXXX")
-  session=$(mktemp -d "$runtime/session.XXXXXX")
-  mkdir -p "$user/config" "$user/data" "$user/cache" "$user/state"
-  env -i PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY=":$display" HOME="$user" \
-    XDG_CONFIG_HOME="$user/config" XDG_DATA_HOME="$user/data" XDG_CACHE_HOME="$user/cache" \
-    XDG_STATE_HOME="$user/state" XDG_RUNTIME_DIR="$session" \
-    DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-such-bus" \
-    "$work/mapwatch" "$1" 2>>"$work/programs.log" || {
+  new_user
+  "${fresh_env[@]}" "$work/mapwatch" "$1" 2>>"$work/programs.log" || {
     echo "$(basename "$1") could not be measured:" >&2
     cat "$work/programs.log" >&2
     exit 1
   }
-  rm -rf "$user" "$session"
+  rm -rf "${fresh_dirs[@]}"
 }
 
 echo "Start-up: $runs runs each of huvenor and the floor, interleaved, on Xvfb :$display"
@@ -81,4 +64,4 @@ if [[ -s $work/programs.log ]]; then
 fi
 
 source "$(dirname "$0")/startup_summary.sh"
-startup_summary "exec to map, ms" "VmHWM at map, MiB"
+startup_summary "exec to map, ms" "VmHWM at map, MiB" 1.05 2.00

@@ -1,8 +1,9 @@
 # Sourced by the start-up benchmarks: prints the table of huvenor against
 # the floor from $work/huvenor.txt and $work/floor.txt (one run a line:
 # time in ms, VmHWM in KiB) under the column heads TIME_HEAD and MEMORY_HEAD,
-# with the targets' verdicts.
-# Usage: startup_summary TIME_HEAD MEMORY_HEAD
+# with the targets' verdicts: at most RATIO times the floor's time and MIB
+# more memory (1.10 and 3.00 unless given).
+# Usage: startup_summary TIME_HEAD MEMORY_HEAD [RATIO MIB]
 
 # Median, min and max of column COLUMN of FILE, scaled by SCALE.
 stats() {
@@ -18,6 +19,7 @@ verdict() { awk -v value="$1" -v limit="$2" 'BEGIN { print value <= limit ? "met
 
 startup_summary() {
   local ht ht_min ht_max ft ft_min ft_max hm hm_min hm_max fm fm_min fm_max ratio extra
+  local ratio_limit=${3:-1.10} extra_limit=${4:-3.00}
   read -r ht ht_min ht_max < <(stats "$work/huvenor.txt" 1 1)
   read -r ft ft_min ft_max < <(stats "$work/floor.txt" 1 1)
   read -r hm hm_min hm_max < <(stats "$work/huvenor.txt" 2 1024)
@@ -30,6 +32,6 @@ startup_summary() {
   printf "%-16s %-24s %s\n" huvenor "$ht ($ht_min-$ht_max)" "$hm ($hm_min-$hm_max)"
   printf "%-16s %-24s %s\n" floor "$ft ($ft_min-$ft_max)" "$fm ($fm_min-$fm_max)"
   printf "%-16s %-24s %s\n" "huvenor/floor" "$ratio x" "$extra MiB"
-  printf "%-16s %-24s %s\n" target "<= 1.10 x, $(verdict "$ratio" 1.10)" \
-    "<= +3.00 MiB, $(verdict "$extra" 3.00)"
+  printf "%-16s %-24s %s\n" target "<= $ratio_limit x, $(verdict "$ratio" "$ratio_limit")" \
+    "<= +$extra_limit MiB, $(verdict "$extra" "$extra_limit")"
 }

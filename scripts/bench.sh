@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what the benchmarks need and runs them: start-up time and memory
-# against the floor on a virtual X server (bench/startup.sh) and on headless
-# mutter as Wayland compositor (bench/startup_wayland.sh), then the event
+# against the floor on a virtual X server (bench/startup.sh), its cost in
+# instructions there (bench/startup_profile.sh), and on headless mutter as
+# Wayland compositor (bench/startup_wayland.sh), then the event
 # paths of the real window on the offscreen platform (build/bench/bench_events),
 # then picking from the screen on a virtual X server (build/bench/bench_picker),
 # then reading and writing CSS colour texts (build/bench/bench_css). Where
@@ -24,6 +25,8 @@ echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs:" \
   "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
 echo
 bench/startup.sh "$runs"
+echo
+bench/startup_profile.sh 20
 echo
 bench/startup_wayland.sh "$runs"
 echo

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core fonts-dejavu-extra
   libxcb1-dev libxcb-xtest0-dev
-  xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev
+  xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev valgrind
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols
   debhelper lintian appstream man-db
