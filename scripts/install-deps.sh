@@ -14,6 +14,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev valgrind
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols
+  libsm-dev gdb
   debhelper lintian appstream man-db
 )
 if [[ ${1:-} == windows ]]; then

@@ -3,6 +3,7 @@
 #include "window/main.h"
 
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -38,19 +39,29 @@ int main(int argc, char* argv[]) {
                     QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
   // Every ending closes the window as the user does, so the palette is saved
-  // once, by its Unload; a window already closed, or closing, is not closed
+  // by its Unload; a window already closed, or closing, is not closed
   // again. Nobody may be there to answer a message, so it goes to stderr,
-  // and quitting also ends a message box the close was waiting on.
-  app::Endings endings([&] {
-    app.msgBoxHandler = [](const QString& text) {
-      std::fprintf(stderr, "huvenor: %s\n", qUtf8Printable(text));
-    };
-    if (main.form.widget()->isVisible()) main.form.widget()->close();
-    QCoreApplication::quit();
-  });
+  // and quitting also ends a message box the close was waiting on. The end
+  // of a session saves without closing anything.
+  app::Endings endings(
+      [&] {
+        app.msgBoxHandler = [](const QString& text) {
+          std::fprintf(stderr, "huvenor: %s\n", qUtf8Printable(text));
+        };
+        if (main.form.widget()->isVisible()) main.form.widget()->close();
+        QCoreApplication::quit();
+      },
+      [&] { return main.CommitPalette(); }, [&](const QString& text) { app.MsgBox(text); });
   main.form.Show();
   // Once shown, the window has the platform window a later copy brings
   // forward; until then the start-up lock keeps that copy waiting.
   instances->FinishStartup(*main.form.widget()->windowHandle());
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // Every way out of the loop has closed the window, whose Unload saved
+  // the palette; one that has not is closed now. Then the next copy may
+  // start at once, and the teardown that is left gets a second at most.
+  if (main.form.widget()->isVisible()) main.form.widget()->close();
+  instances->Withdraw();
+  app::EndWithin(std::chrono::seconds(1), status);
+  return status;
 }

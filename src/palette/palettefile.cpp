@@ -73,11 +73,15 @@ QByteArray Image(const Records& records) {
 // A new file renamed over the old one: a save that fails or is killed leaves
 // the old file whole. QSaveFile syncs the new file's data before it takes
 // the name, so a power cut leaves the old palette or the new one. Bytes past the last record belong
-// to whoever put them there and are carried over.
-QString ReplaceFile(const QString& path, const QByteArray& image) {
+// to whoever put them there and are carried over. `digest` gets the hash of
+// every byte written, so that what this run wrote is known without reading
+// the file again, when another program may already have changed it.
+QString ReplaceFile(const QString& path, const QByteArray& image, QByteArray& digest) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return file.errorString();
   if (file.write(image) != image.size()) return file.errorString();
+  hash.addData(image);
   QFile old(path);
   if (old.size() > kFileSize) {
     if (!old.open(QIODevice::ReadOnly) || !old.seek(kFileSize)) return old.errorString();
@@ -85,21 +89,25 @@ QString ReplaceFile(const QString& path, const QByteArray& image) {
     qint64 got = 0;
     while ((got = old.read(chunk, sizeof chunk)) > 0) {
       if (file.write(chunk, got) != got) return file.errorString();
+      hash.addData(QByteArrayView(chunk, got));
     }
     if (got < 0) return old.errorString();
   }
   // commit() does not see a failure of the write that its own close makes,
   // and would rename an empty file over the palette; the flush is checked first.
   if (!file.flush() || !file.commit()) return file.errorString();
+  digest = hash.result();
   return {};
 }
 
-QString WriteRecords(const QString& path, const Records& records) {
+// `digest` gets the hash of the whole file as written; it stays empty where
+// the file was rewritten in place, whose tail this run did not read.
+QString WriteRecords(const QString& path, const Records& records, QByteArray& digest) {
   const QFileInfo info(path);
   if (info.exists() && !info.isFile()) return NotAFileReason(info);
   if (QString why = fs::MakeFolderFor(path); !why.isEmpty()) return why;
   const QByteArray image = Image(records);
-  const QString why = ReplaceFile(path, image);
+  const QString why = ReplaceFile(path, image, digest);
   if (why.isEmpty() || !info.isFile()) return why;
   // Where the folder takes no new file, or the disk has no room for one, the
   // file itself can still take the records. One write of the whole image at
@@ -225,9 +233,11 @@ Saved PaletteFile::Save(const Records& records) {
                      .arg(Shown(place.path));
       }
     }
-    if (reason.isEmpty()) reason = WriteRecords(place.path, records);
+    QByteArray written;
+    if (reason.isEmpty()) reason = WriteRecords(place.path, records, written);
     if (reason.isEmpty()) {
-      place.seen = StateOf(place.path);
+      // What the next save judges outside changes against: this write.
+      place.seen = written.isEmpty() ? StateOf(place.path) : Seen{true, written};
       // The next start may not look there: the user is told where it went.
       if (!failures.isEmpty() && notes.isEmpty()) {
         notes << QStringLiteral("The palette could not be saved to %1, so it was saved to %2.")

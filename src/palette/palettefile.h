@@ -25,7 +25,10 @@
 // palette this run could not see is not replaced by the standard colours.
 // For the same reason a file whose bytes another program changed after Load
 // is first copied aside (or, where no copy can be made, left as it is) and
-// the user told; a file given only a new date counts as unchanged.
+// the user told; a file given only a new date counts as unchanged. Each
+// write counts as what this run last wrote, so that a prompt save
+// (promptsaver.h) and the save at close after it judge alike. One object
+// is used by one thread at a time.
 #pragma once
 
 #include <QByteArray>

@@ -64,8 +64,12 @@ void Main::Form_Unload(std::int16_t& /*Cancel*/) {
 }
 
 void Main::LoadPalette() {
+  saver_.reset();
   paletteFile_ = std::make_unique<palette::PaletteFile>(strCFGPATH, perUserPalette_, installedBin_);
   const palette::Loaded loaded = paletteFile_->Load();
+  saver_ = std::make_unique<palette::PromptSaver>(
+      [file = paletteFile_.get()](const palette::Records& records) { return file->Save(records); },
+      [this](const palette::Saved& saved) { PromptSaved(saved); });
   if (!loaded.problem.isEmpty()) app_.MsgBox(loaded.problem);
   // A record the file did not hold whole leaves its control at the design colours.
   for (std::int16_t n = 1; n <= palette::kSwatchCount; ++n) {
@@ -82,8 +86,8 @@ void Main::LoadPalette() {
   for (std::int16_t i = 0; i < kSwatchCount; ++i) DescribeSwatch(i);
 }
 
-void Main::SavePalette() {
-  std::array<palette::Record, palette::kRecordCount> records;
+palette::Records Main::PaletteRecords() {
+  palette::Records records;
   for (std::int16_t n = 1; n <= palette::kSwatchCount; ++n) {
     recSTORE.fore = lblSTORE[n - 1].ForeColor();
     recSTORE.back = lblSTORE[n - 1].BackColor();
@@ -92,8 +96,32 @@ void Main::SavePalette() {
   recSTORE.fore = txtEXAMPLE->ForeColor();
   recSTORE.back = txtEXAMPLE->BackColor();
   records[palette::kPreviewRecord - 1] = recSTORE;
-  const palette::Saved saved = paletteFile_->Save(records);
-  if (!saved.problem.isEmpty()) app_.MsgBox(saved.problem);
+  return records;
+}
+
+void Main::SavePalette() {
+  if (const QString problem = CommitPalette(); !problem.isEmpty()) app_.MsgBox(problem);
+}
+
+QString Main::CommitPalette() {
+  // The window is made without a palette until its Load.
+  if (!saver_) return {};
+  promptProblem_.clear();
+  return saver_->SaveNow(PaletteRecords()).problem;
+}
+
+void Main::FlushPalette() {
+  if (saver_) saver_->Flush();
+}
+
+void Main::PromptSaved(const palette::Saved& saved) {
+  if (saved.problem.isEmpty()) {
+    promptProblem_.clear();
+    return;
+  }
+  if (saved.problem == promptProblem_) return;
+  promptProblem_ = saved.problem;
+  app_.MsgBox(saved.problem);
 }
 
 void Main::lblVERSION_MouseDown(std::int16_t, std::int16_t, float, float) {
@@ -277,6 +305,10 @@ void Main::Restore(const WindowState& state) {
   if (swatches) SwatchesChanged();
 }
 
-void Main::SwatchesChanged() {}
+void Main::SwatchesChanged() {
+  // The preview's pair goes along, as it stands now; the close writes it
+  // again as it stands then.
+  if (saver_) saver_->Store(PaletteRecords());
+}
 
 }  // namespace window

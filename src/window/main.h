@@ -30,6 +30,7 @@
 #include "forms/vscrollbar.h"
 #include "instance/preventnewinstance.h"
 #include "palette/palettefile.h"
+#include "palette/promptsaver.h"
 #include "picker/screenpicker.h"
 #include "window/history.h"
 
@@ -122,8 +123,16 @@ class Main {
   // Brings the window back to `state`: the preview, sliders, boxes,
   // swatches and marker exactly as they were.
   void Restore(const WindowState& state);
-  // After any change to the swatches' pairs: they reach the palette file soon.
+  // After any change to the swatches' pairs: they reach the palette file
+  // within a second, by the same safe save as at close.
   void SwatchesChanged();
+  // The save the end of a session asks for: the same as at close, after
+  // any prompt save in flight. Returns what the user should be told, which
+  // the caller shows when the session lets it.
+  QString CommitPalette();
+  // For a program that ends without a close (its display went away):
+  // writes a store that is still waiting for its prompt save.
+  void FlushPalette();
 
  private:
   // The swatch the marker frames, and moving the marker to another.
@@ -171,6 +180,11 @@ class Main {
   void EnterFirstState();
   void LoadPalette();
   void SavePalette();
+  // The 24 swatches and the preview's pair, as the palette file holds them.
+  palette::Records PaletteRecords();
+  // A prompt save's result: a problem is told once, not again for every
+  // store that meets it, until a prompt save succeeds.
+  void PromptSaved(const palette::Saved& saved);
 
   forms::App& app_;
   History history_;
@@ -178,6 +192,9 @@ class Main {
   QString perUserPalette_;
   QString installedBin_;
   std::unique_ptr<palette::PaletteFile> paletteFile_;
+  // Every save of paletteFile_ goes through it; it goes first.
+  std::unique_ptr<palette::PromptSaver> saver_;
+  QString promptProblem_;
   // The pair whose contrast is on show: switching the target or recalling a
   // swatch updates the final hex boxes several times for one pair.
   std::optional<std::pair<colour::ColourWord, colour::ColourWord>> contrastShown_;
