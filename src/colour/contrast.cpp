@@ -1,6 +1,7 @@
 #include "colour/contrast.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -23,7 +24,21 @@ double ContrastRatio(ColourWord text, ColourWord background) {
 }
 
 Verdicts Judge(double ratio) {
-  return {ratio >= 4.5, ratio >= 7.0, ratio >= 3.0, ratio >= 4.5};
+  return {ratio >= 4.5, ratio >= 7.0, ratio >= 3.0, ratio >= 4.5, ratio >= 3.0};
+}
+
+std::string RatioText(double ratio, bool shortest) {
+  char text[32];
+  const std::to_chars_result end =
+      shortest ? std::to_chars(text, text + sizeof text, ratio)
+               : std::to_chars(text, text + sizeof text, ratio, std::chars_format::fixed, 2);
+  return {text, end.ptr};
+}
+
+std::string CriterionName(const Criterion& criterion) {
+  std::string name = criterion.kind;
+  if (*criterion.level != '\0') name += std::string(" ") + criterion.level;
+  return name + " (" + RatioText(criterion.ratio, true) + ":1)";
 }
 
 std::string ContrastSummary(double ratio) {
@@ -66,7 +81,7 @@ std::string ContrastReport(ColourWord text, ColourWord background) {
                 "User-interface components: %s (needs 3)",
                 CssHex(text).c_str(), CssHex(background).c_str(), ratio, mark(verdicts.normalAA),
                 mark(verdicts.normalAAA), mark(verdicts.largeAA), mark(verdicts.largeAAA),
-                mark(ratio >= 3.0));
+                mark(verdicts.components));
   return report;
 }
 

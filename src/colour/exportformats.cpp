@@ -8,11 +8,6 @@ namespace colour {
 
 namespace {
 
-// "Swatch 1" .. "Swatch 24", then "Preview".
-std::string PairName(std::size_t index) {
-  return index < kSwatchCount ? "Swatch " + std::to_string(index + 1) : "Preview";
-}
-
 std::string GplLine(ColourWord word, const std::string& name) {
   char numbers[32];
   std::snprintf(numbers, sizeof numbers, "%3d %3d %3d\t", ColorPart(word, 0), ColorPart(word, 1),

@@ -4,22 +4,11 @@
 // drawn with before it comes here. Every text ends its lines with LF.
 #pragma once
 
-#include <array>
 #include <string>
 
-#include "colour/colour.h"
+#include "colour/palette.h"
 
 namespace colour {
-
-struct ColourPair {
-  ColourWord text;
-  ColourWord background;
-};
-
-inline constexpr std::size_t kSwatchCount = 24;
-
-// The swatches in order, then the preview.
-using PaletteColours = std::array<ColourPair, kSwatchCount + 1>;
 
 // `:root { ... }` with --swatch-n-color / --swatch-n-background for
 // n = 1..24, then --preview-color / --preview-background.

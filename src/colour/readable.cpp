@@ -96,4 +96,41 @@ Readable MakeReadable(ColourWord target, ColourWord other, double threshold) {
   return takeDarker ? Readable{true, *darker, darkerRatio} : Readable{true, *lighter, lighterRatio};
 }
 
+AllReadable MakeAllReadable(const Swatches& swatches, Side side, double threshold) {
+  AllReadable result{swatches, {}, {}};
+  for (std::size_t i = 0; i < swatches.size(); ++i) {
+    ColourPair& pair = result.swatches[i];
+    ColourWord& target = side == Side::Text ? pair.text : pair.background;
+    const Readable readable =
+        MakeReadable(target, side == Side::Text ? pair.background : pair.text, threshold);
+    if (!readable.reached) {
+      result.unreachable.push_back(i);
+    } else if (readable.colour != target) {
+      target = readable.colour;
+      result.changed.push_back(i);
+    }
+  }
+  return result;
+}
+
+std::string DescribeAllReadable(const AllReadable& result, std::string_view level) {
+  const std::string at(level);
+  if (result.changed.empty() && result.unreachable.empty()) {
+    return "Every swatch already reaches " + at + ".";
+  }
+  const std::size_t changed = result.changed.size();
+  std::string text = "Made " + std::to_string(changed) + (changed == 1 ? " swatch" : " swatches") +
+                     " readable at " + at;
+  const std::vector<std::size_t>& unreachable = result.unreachable;
+  if (!unreachable.empty()) {
+    text += unreachable.size() == 1 ? "; swatch " : "; swatches ";
+    for (std::size_t i = 0; i < unreachable.size(); ++i) {
+      if (i > 0) text += i + 1 == unreachable.size() ? " and " : ", ";
+      text += std::to_string(unreachable[i] + 1);
+    }
+    text += " cannot reach it by lightness";
+  }
+  return text + ".";
+}
+
 }  // namespace colour

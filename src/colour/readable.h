@@ -5,7 +5,13 @@
 // system-colour reference first and applies the answer as it likes.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "colour/colour.h"
+#include "colour/palette.h"
 
 namespace colour {
 
@@ -48,5 +54,24 @@ struct Readable {
 // whose own lightness is nearest the target's, darker or lighter; on a tie
 // the higher ratio wins. Cost: two bisections of a few dozen ratios each.
 Readable MakeReadable(ColourWord target, ColourWord other, double threshold);
+
+// Which colour of a pair moves.
+enum class Side { Text, Background };
+
+struct AllReadable {
+  Swatches swatches;  // after the pass
+  // Swatch indices in order: those whose `side` colour moved, and those that
+  // failed and that no lightness can fix, which stay as they were.
+  std::vector<std::size_t> changed;
+  std::vector<std::size_t> unreachable;
+};
+
+// MakeReadable for the `side` colour of every swatch that fails
+// `threshold`; the other colour of a pair never moves.
+AllReadable MakeAllReadable(const Swatches& swatches, Side side, double threshold);
+
+// What the pass did, for the user: "Made 5 swatches readable at AA; swatch 9
+// cannot reach it by lightness." `level` names the threshold ("AA").
+std::string DescribeAllReadable(const AllReadable& result, std::string_view level);
 
 }  // namespace colour

@@ -22,15 +22,16 @@ TEST(ContrastRatio, MatchesPublishedExamplesEitherWayRound) {
 }
 
 TEST(Judge, UsesTheUnroundedRatio) {
-  // The ratio, then normal text AA and AAA, large text AA and AAA.
-  const std::tuple<double, bool, bool, bool, bool> cases[] = {
-      {2.999, false, false, false, false}, {3.0, false, false, true, false},
-      {4.499, false, false, true, false},  {4.5, true, false, true, true},
-      {6.999, true, false, true, true},    {7.0, true, true, true, true}};
-  for (const auto& [ratio, aa, aaa, largeAA, largeAAA] : cases) {
+  // The ratio, then normal text AA and AAA, large text AA and AAA, and
+  // user-interface components.
+  const std::tuple<double, bool, bool, bool, bool, bool> cases[] = {
+      {2.999, false, false, false, false, false}, {3.0, false, false, true, false, true},
+      {4.499, false, false, true, false, true},   {4.5, true, false, true, true, true},
+      {6.999, true, false, true, true, true},     {7.0, true, true, true, true, true}};
+  for (const auto& [ratio, aa, aaa, largeAA, largeAAA, components] : cases) {
     const Verdicts got = Judge(ratio);
-    EXPECT_EQ(std::tuple(got.normalAA, got.normalAAA, got.largeAA, got.largeAAA),
-              std::tuple(aa, aaa, largeAA, largeAAA))
+    EXPECT_EQ(std::tuple(got.normalAA, got.normalAAA, got.largeAA, got.largeAAA, got.components),
+              std::tuple(aa, aaa, largeAA, largeAAA, components))
         << ratio;
   }
   // Shown rounded, yet judged as it is.

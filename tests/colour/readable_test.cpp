@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 #include "colour/contrast.h"
 
@@ -80,6 +81,50 @@ TEST(MakeReadable, MovesLightnessLeastToTheThresholdOrLeavesThePair) {
     EXPECT_EQ(std::tuple(result.reached, result.colour), std::tuple(walked.reached, walked.colour));
     EXPECT_DOUBLE_EQ(result.ratio, walked.ratio);
   }
+}
+
+// Every swatch black on white but those named, whose expected colours are
+// published (#767676) or found by walking lightness outside this code.
+TEST(MakeAllReadable, MovesOnlyTheChosenSideOfFailingSwatches) {
+  Swatches swatches;
+  swatches.fill({kBlack, kWhite});
+  swatches[0] = {0x00777777, kWhite};
+  swatches[4] = {0x000000FF, kWhite};  // #FF0000
+  swatches[8] = {kWhite, 0x00777777};  // white can only darken, to the far side
+  swatches[9] = {0x00FF0000, kWhite};  // #0000FF passes already
+  const AllReadable text = MakeAllReadable(swatches, Side::Text, kAANormal);
+  EXPECT_EQ(text.changed, (std::vector<std::size_t>{0, 4, 8}));
+  EXPECT_TRUE(text.unreachable.empty());
+  Swatches expected = swatches;
+  expected[0].text = 0x00767676;
+  expected[4].text = 0x000000EE;
+  expected[8].text = 0x00060606;
+  EXPECT_EQ(text.swatches, expected);
+
+  swatches[6] = {kBlack, 0x00808080};
+  // No background reaches 7:1 on #777777 (black 4.69) or on #FF0000 (5.25).
+  const AllReadable background = MakeAllReadable(swatches, Side::Background, kAAANormal);
+  EXPECT_EQ(background.changed, (std::vector<std::size_t>{6, 8}));
+  EXPECT_EQ(background.unreachable, (std::vector<std::size_t>{0, 4}));
+  expected = swatches;
+  expected[6].background = 0x00959595;
+  expected[8].background = 0x00595959;
+  EXPECT_EQ(background.swatches, expected);
+}
+
+TEST(DescribeAllReadable, CountsWhatChangedAndNamesWhatCannot) {
+  AllReadable result{};
+  EXPECT_EQ(DescribeAllReadable(result, "AA"), "Every swatch already reaches AA.");
+  result.changed = {0};
+  EXPECT_EQ(DescribeAllReadable(result, "AAA"), "Made 1 swatch readable at AAA.");
+  result.changed = {0, 1, 3, 4, 5};
+  result.unreachable = {8};
+  EXPECT_EQ(DescribeAllReadable(result, "AA"),
+            "Made 5 swatches readable at AA; swatch 9 cannot reach it by lightness.");
+  result.unreachable = {2, 8, 11};
+  EXPECT_EQ(DescribeAllReadable(result, "Large Text AA"),
+            "Made 5 swatches readable at Large Text AA; swatches 3, 9 and 12 cannot reach it "
+            "by lightness.");
 }
 
 }  // namespace
