@@ -54,6 +54,7 @@ void Main::DescribeSwatch(std::int16_t Index) {
                            .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor()));
   swatch.widget()->setAccessibleDescription(pair);
   swatch.widget()->setToolTip(pair + u'\n' + ContrastOf(swatch.ForeColor(), swatch.BackColor()));
+  PairChanged(static_cast<std::size_t>(Index));
   if (Index == MarkedSwatch()) MarkSwatch(Index);
 }
 

@@ -14,6 +14,7 @@
 #include "colour/csswrite.h"
 #include "forms/fonts.h"
 #include "icons.h"
+#include "window/checkpalette.h"
 #include "window/layout.h"
 #include "window/main.h"
 #include "window/texts.h"

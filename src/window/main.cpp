@@ -22,7 +22,6 @@ class GuardedApp final : public instance::GuardedProgram {
   forms::App& app_;
 };
 
-const QString kProductVersion = QStringLiteral("0.2i");
 const QString kLastDate = QStringLiteral("3/14/2012");
 const QString kNotice = QStringLiteral("Huvenor \u00A9 1996\u20132012 Orlan. All rights reserved.");
 constexpr std::int16_t kRightButton = static_cast<std::int16_t>(forms::MouseButton::Right);
@@ -54,7 +53,7 @@ void Main::Form_Load() {
   strCFGPATH = app_.Path() + QStringLiteral("/") + QString::fromLatin1(palette::kFileName);
   LoadPalette();
   txtEXAMPLE->SetText(ExampleText());
-  lblVERSION->SetCaption(QStringLiteral("Version ") + kProductVersion);
+  lblVERSION->SetCaption(QStringLiteral("Version ") + Text(kProductVersion));
   lblLASTDATE->SetCaption(kLastDate);
   EnterFirstState();
 }

@@ -9,14 +9,17 @@
 // assistive-tool users.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "colour/colour.h"
+#include "colour/palette.h"
 #include "colour/vision.h"
 #include "forms/application.h"
 #include "forms/controlarray.h"
@@ -39,8 +42,13 @@ class QMenu;
 
 namespace window {
 
+class CheckPalette;
+struct Saving;
+
 // The formats the palette exports to, in the order the save dialog offers them.
 enum class PaletteFormat { Css, Gpl, Json };
+// The formats of the palette check's report, in the same sense.
+enum class ReportFormat { Html, Csv };
 
 class Main {
  public:
@@ -104,6 +112,18 @@ class Main {
   // Writes the swatches and the preview to `path`; a failure is reported.
   // Returns whether the file was written.
   bool ExportPalette(const QString& path, PaletteFormat format);
+  // Ctrl+Shift+K and the palette's menu: the Check Palette window, made the
+  // first time it is asked for.
+  void Picture1_CheckPalette();
+  // Ctrl+Shift+A (for AA) and the palette's menu: in every swatch whose pair
+  // fails `Threshold`, the target colour moves in lightness as Make Readable
+  // moves the preview's; one step for undo.
+  void Picture1_MakeAllReadable(double Threshold);
+  // "Save Report..." in the Check Palette window: asks where, then saves.
+  void CheckPalette_SaveReport();
+  // Writes the palette check to `path`; a failure is reported. Returns
+  // whether the file was written.
+  bool SaveReport(const QString& path, ReportFormat format);
   // Ctrl+Shift+P, or "Pick from Screen" on the preview: the current target
   // takes a colour from anywhere on the screen.
   void Form_PickFromScreen();
@@ -153,6 +173,17 @@ class Main {
   QString SimulatedContrast() const;
   // The contrast summary of a pair, judged by the colours it is drawn with.
   QString ContrastOf(colour::ColourWord fore, colour::ColourWord back) const;
+  // The swatches' pairs, then the preview's, as they are drawn.
+  colour::PaletteColours DrawnColours() const;
+  // The pair at `index` of DrawnColours() changed: the palette check, when
+  // open, follows. Every pair shown changes through ShowContrast (the
+  // preview) or DescribeSwatch, which call this.
+  void PairChanged(std::size_t index);
+  // Writes `text` to `path` through a save file, unless `path` is the
+  // palette file; a refusal or failure is reported, a success told at
+  // `tipOver`.
+  bool SaveText(const QString& path, const std::string& text, const Saving& saving,
+                QWidget* tipOver);
 
   void ConnectPicking();
   // As the preview's menu opens: the pick entry says whether picking is
@@ -174,6 +205,8 @@ class Main {
   void ConnectReadability();
   // The preview menu's entries for readability and simulation.
   void AddReadabilityEntries();
+  // Shows `text` as a tooltip over `over`.
+  void Tell(QWidget* over, const QString& text);
   // Shows `text` as a tooltip over the preview.
   void TellAtPreview(const QString& text);
   void SetTabOrder();
@@ -206,6 +239,10 @@ class Main {
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;
   QString exportFolder_;
+  QString reportFolder_;
+  // Made when first asked for, so that a start pays nothing for it.
+  std::unique_ptr<CheckPalette> checkPalette_;
+  QList<QAction*> makeAllReadable_;  // on the palette's menu, owned by the palette
   // Made when first wanted, so that a start neither loads nor asks anything
   // for picking.
   bool pickerMade_ = false;

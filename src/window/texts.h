@@ -9,6 +9,9 @@
 
 namespace window {
 
+// The version the window shows and the palette check's report names.
+inline constexpr std::string_view kProductVersion = "0.2i";
+
 // The design's texts are plain ASCII.
 inline QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));

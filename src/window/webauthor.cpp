@@ -5,14 +5,11 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
+#include <QDate>
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMenu>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QToolTip>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <utility>
@@ -21,26 +18,37 @@
 #include "colour/cssparse.h"
 #include "colour/csswrite.h"
 #include "colour/exportformats.h"
+#include "colour/palettecheck.h"
 #include "colour/readable.h"
 #include "forms/colourword.h"
 #include "window/layout.h"
+#include "window/checkpalette.h"
 #include "window/main.h"
+#include "window/savefile.h"
 #include "window/texts.h"
 
 namespace window {
 
 namespace {
 
-struct Threshold {
-  const char* caption;
+// A threshold the window offers, by the name its messages give it.
+struct Level {
+  const char* name;
   double ratio;
 };
 
-constexpr std::array<Threshold, 3> kThresholds{{
-    {"Make Readable: AA (4.5:1)\tCtrl+Shift+R", colour::kAANormal},
-    {"Make Readable: AAA (7:1)", colour::kAAANormal},
-    {"Make Readable: Large Text AA (3:1)", colour::kAALarge},
+constexpr std::array<Level, 3> kLevels{{
+    {"AA", colour::kAANormal},
+    {"AAA", colour::kAAANormal},
+    {"Large Text AA", colour::kAALarge},
 }};
+
+// "Make Readable: AA (4.5:1)"
+QString Caption(const char* command, const Level& level) {
+  return QStringLiteral("%1: %2 (%3:1)")
+      .arg(Text(command), Text(level.name),
+           QString::fromStdString(colour::RatioText(level.ratio, true)));
+}
 
 struct Simulation {
   const char* caption;
@@ -55,20 +63,27 @@ constexpr std::array<Simulation, 5> kSimulations{{
     {"Achromatopsia", colour::Vision::Achromatopsia},
 }};
 
-struct Format {
-  const char* filter;
-  const char* suffix;
-  std::string (*write)(const colour::PaletteColours&);
-};
-
-// Indexed by PaletteFormat, in the order the save dialog lists them.
-constexpr std::array<Format, 3> kFormats{{
-    {"CSS custom properties (*.css)", "css", &colour::PaletteCss},
-    {"GIMP palette (*.gpl)", "gpl", &colour::PaletteGpl},
-    {"JSON (*.json)", "json", &colour::PaletteJson},
+// Indexed by PaletteFormat and ReportFormat, in the order the save dialog
+// lists them.
+constexpr std::array<FileType, 3> kPaletteTypes{{
+    {"CSS custom properties (*.css)", "css"},
+    {"GIMP palette (*.gpl)", "gpl"},
+    {"JSON (*.json)", "json"},
 }};
+constexpr std::array<std::string (*)(const colour::PaletteColours&), 3> kPaletteWriters{
+    &colour::PaletteCss, &colour::PaletteGpl, &colour::PaletteJson};
+constexpr std::array<FileType, 2> kReportTypes{{
+    {"HTML page (*.html)", "html"},
+    {"CSV table (*.csv)", "csv"},
+}};
+constexpr Saving kExport{"palette", "export", "exported"};
+constexpr Saving kReport{"report", "save", "saved"};
+
+constexpr std::int16_t kLeftButton = static_cast<std::int16_t>(forms::MouseButton::Left);
 
 const QKeySequence kReportKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+const QKeySequence kCheckKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_K);
+const QKeySequence kMakeAllKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_A);
 
 // Runs a command before a widget's tooltip shows, leaving the showing to it.
 class BeforeTip : public QObject {
@@ -96,14 +111,6 @@ colour::ColourWord Drawn(const forms::Control& control, colour::ColourWord word)
   return forms::DrawnWord(word, QApplication::palette(control.widget()));
 }
 
-// The full path of `path` with its folder's links resolved, whether or not
-// the file exists, so that two names of one file compare equal.
-QString Resolved(const QString& path) {
-  const QFileInfo info(path);
-  const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-  return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
-}
-
 }  // namespace
 
 QString Main::ContrastOf(colour::ColourWord fore, colour::ColourWord back) const {
@@ -126,6 +133,31 @@ void Main::ShowContrast() {
   for (std::int16_t i = 0; i < 2; ++i) txtFINALHEX[i].widget()->setToolTip(summary);
   contrastSummary_ = summary;
   cssTipsComplete_ = false;
+  PairChanged(colour::kSwatchCount);
+}
+
+colour::PaletteColours Main::DrawnColours() const {
+  colour::PaletteColours colours{};
+  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
+    const forms::Label& swatch = lblSTORE[i];
+    colours[static_cast<std::size_t>(i)] = {Drawn(swatch, swatch.ForeColor()),
+                                            Drawn(swatch, swatch.BackColor())};
+  }
+  colours.back() = {Drawn(*txtEXAMPLE, txtEXAMPLE->ForeColor()),
+                    Drawn(*txtEXAMPLE, txtEXAMPLE->BackColor())};
+  return colours;
+}
+
+void Main::PairChanged(std::size_t index) {
+  if (!checkPalette_ || !checkPalette_->IsOpen()) return;
+  if (index == colour::kSwatchCount) {
+    checkPalette_->SetPair(index, {Drawn(*txtEXAMPLE, txtEXAMPLE->ForeColor()),
+                                   Drawn(*txtEXAMPLE, txtEXAMPLE->BackColor())});
+  } else {
+    const forms::Label& swatch = lblSTORE[static_cast<std::int16_t>(index)];
+    checkPalette_->SetPair(index,
+                           {Drawn(swatch, swatch.ForeColor()), Drawn(swatch, swatch.BackColor())});
+  }
 }
 
 void Main::CompleteTips() {
@@ -195,19 +227,35 @@ void Main::ConnectReadability() {
     // A right press on a swatch stores into it; the menu is the panel's own.
     lblSTORE[i].widget()->setContextMenuPolicy(Qt::PreventContextMenu);
   }
+  // The palette's menu. Its actions' keys work anywhere in the window.
   QWidget* panel = Picture1->widget();
+  auto* check = new QAction(QStringLiteral("Check Palette\u2026"), panel);
+  check->setShortcut(kCheckKeys);
+  QObject::connect(check, &QAction::triggered, panel, [this] { Picture1_CheckPalette(); });
+  panel->addAction(check);
+  for (const Level& level : kLevels) {
+    auto* action = new QAction(Caption("Make All Readable", level), panel);
+    if (level.ratio == colour::kAANormal) action->setShortcut(kMakeAllKeys);
+    QObject::connect(action, &QAction::triggered, panel,
+                     [this, ratio = level.ratio] { Picture1_MakeAllReadable(ratio); });
+    makeAllReadable_ << action;
+  }
+  panel->addActions(makeAllReadable_);
   auto* exportPalette = new QAction(QStringLiteral("Export Palette\u2026"), panel);
   QObject::connect(exportPalette, &QAction::triggered, panel, [this] { Picture1_ExportPalette(); });
   panel->addAction(exportPalette);
+  for (QAction* action : panel->actions()) action->setShortcutVisibleInContextMenu(true);
   panel->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void Main::AddReadabilityEntries() {
   QWidget* preview = txtEXAMPLE->widget();
-  for (const Threshold& threshold : kThresholds) {
-    auto* action = new QAction(Text(threshold.caption), preview);
+  for (const Level& level : kLevels) {
+    QString caption = Caption("Make Readable", level);
+    if (level.ratio == colour::kAANormal) caption += QStringLiteral("\tCtrl+Shift+R");
+    auto* action = new QAction(caption, preview);
     QObject::connect(action, &QAction::triggered, preview,
-                     [this, ratio = threshold.ratio] { txtEXAMPLE_MakeReadable(ratio); });
+                     [this, ratio = level.ratio] { txtEXAMPLE_MakeReadable(ratio); });
     txtEXAMPLE->AddLeadingMenuAction(action);
   }
   auto* simulate = new QMenu(QStringLiteral("Simulate"), preview);
@@ -232,13 +280,16 @@ void Main::AddReadabilityEntries() {
   txtEXAMPLE->AddLeadingMenuAction(report);
 }
 
-void Main::TellAtPreview(const QString& text) {
+void Main::Tell(QWidget* over, const QString& text) {
   // A tip that comes due after the window has closed (a pick's, told a
   // moment after it ends) would be shown with nothing under it, and would
   // call off the program's end that the close had set under way.
   if (!form.widget()->isVisible()) return;
-  QWidget* preview = txtEXAMPLE->widget();
-  QToolTip::showText(preview->mapToGlobal(preview->rect().center()), text, preview);
+  QToolTip::showText(over->mapToGlobal(over->rect().center()), text, over);
+}
+
+void Main::TellAtPreview(const QString& text) {
+  Tell(txtEXAMPLE->widget(), text);
 }
 
 void Main::txtEXAMPLE_MakeReadable(double Threshold) {
@@ -289,66 +340,73 @@ QString Main::SimulatedContrast() const {
 }
 
 void Main::Picture1_ExportPalette() {
-  QFileDialog dialog(form.widget(), QStringLiteral("Export Palette"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  QStringList filters;
-  for (const Format& format : kFormats) filters << Text(format.filter);
-  dialog.setNameFilters(filters);
-  dialog.setDefaultSuffix(Text(kFormats[0].suffix));
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-    dialog.setDefaultSuffix(
-        Text(kFormats[static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(filter), 0))]
-                 .suffix));
-  });
-  if (exportFolder_.isEmpty()) {
-    exportFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  }
-  dialog.setDirectory(exportFolder_);
-  dialog.selectFile(QStringLiteral("palette"));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const QString path = dialog.selectedFiles().front();
-  exportFolder_ = QFileInfo(path).absolutePath();
-  // A typed suffix of one of the formats wins over the filter left chosen.
-  auto format = static_cast<PaletteFormat>(
-      std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0));
-  for (std::size_t i = 0; i < kFormats.size(); ++i) {
-    if (QFileInfo(path).suffix().compare(Text(kFormats[i].suffix), Qt::CaseInsensitive) == 0) {
-      format = static_cast<PaletteFormat>(i);
-    }
-  }
-  ExportPalette(path, format);
+  const std::optional<SavePlace> place = AskWhere(form.widget(), QStringLiteral("Export Palette"),
+                                                  kPaletteTypes, QStringLiteral("palette"),
+                                                  exportFolder_);
+  if (place) ExportPalette(place->path, static_cast<PaletteFormat>(place->type));
 }
 
 bool Main::ExportPalette(const QString& path, PaletteFormat format) {
-  const QString shown = QDir::toNativeSeparators(path);
-  for (const QString& palettePath : {strCFGPATH, perUserPalette_}) {
-    if (!palettePath.isEmpty() && Resolved(path) == Resolved(palettePath)) {
-      app_.MsgBox(QStringLiteral("The palette was not exported: %1 is the palette file the "
-                                 "program keeps its colours in. Choose another name.")
-                      .arg(shown));
-      return false;
+  return SaveText(path, kPaletteWriters[static_cast<std::size_t>(format)](DrawnColours()), kExport,
+                  Picture1->widget());
+}
+
+void Main::Picture1_CheckPalette() {
+  if (!checkPalette_) {
+    checkPalette_ = std::make_unique<CheckPalette>(
+        form.widget(), makeAllReadable_,
+        CheckPalette::Commands{[this](std::size_t swatch) {
+                                 lblSTORE_MouseDown(static_cast<std::int16_t>(swatch),
+                                                    kLeftButton, 0, 0, 0);
+                               },
+                               [this] { CheckPalette_SaveReport(); }});
+  }
+  checkPalette_->Show(DrawnColours());
+}
+
+void Main::Picture1_MakeAllReadable(double Threshold) {
+  const colour::Side side = optITEM[0].Value() ? colour::Side::Text : colour::Side::Background;
+  colour::Swatches swatches{};
+  std::ranges::copy_n(DrawnColours().begin(), colour::kSwatchCount, swatches.begin());
+  const colour::AllReadable result = colour::MakeAllReadable(swatches, side, Threshold);
+  // Only the moved colour is set: the other keeps its word, a system-colour
+  // reference included.
+  Change(QStringLiteral("Make All Readable"), [&] {
+    for (const std::size_t i : result.changed) {
+      const colour::ColourPair& pair = result.swatches[i];
+      forms::Label& swatch = lblSTORE[static_cast<std::int16_t>(i)];
+      if (side == colour::Side::Text) {
+        swatch.SetForeColor(pair.text);
+      } else {
+        swatch.SetBackColor(pair.background);
+      }
+      DescribeSwatch(static_cast<std::int16_t>(i));
     }
-  }
-  colour::PaletteColours colours{};
-  for (std::int16_t i = 0; i < kSwatchCount; ++i) {
-    const forms::Label& swatch = lblSTORE[i];
-    colours[static_cast<std::size_t>(i)] = {Drawn(swatch, swatch.ForeColor()),
-                                            Drawn(swatch, swatch.BackColor())};
-  }
-  colours.back() = {Drawn(*txtEXAMPLE, txtEXAMPLE->ForeColor()),
-                    Drawn(*txtEXAMPLE, txtEXAMPLE->BackColor())};
-  const std::string text = kFormats[static_cast<std::size_t>(format)].write(colours);
-  QSaveFile file(path);
-  const auto size = static_cast<qint64>(text.size());
-  if (file.open(QIODevice::WriteOnly) && file.write(text.data(), size) == size && file.commit()) {
-    QWidget* panel = Picture1->widget();
-    QToolTip::showText(panel->mapToGlobal(panel->rect().center()),
-                       QStringLiteral("Exported the palette to %1.").arg(shown), panel);
-    return true;
-  }
-  app_.MsgBox(
-      QStringLiteral("Could not export the palette to %1: %2.").arg(shown, file.errorString()));
-  return false;
+  });
+  if (!result.changed.empty()) SwatchesChanged();
+  const auto level = std::ranges::find(kLevels, Threshold, &Level::ratio);
+  const QString text = QString::fromStdString(colour::DescribeAllReadable(
+      result, level == kLevels.end() ? colour::RatioText(Threshold, true) + ":1" : level->name));
+  Tell(Picture1->widget(), text);
+  if (checkPalette_) checkPalette_->Tell(text);
+}
+
+void Main::CheckPalette_SaveReport() {
+  const std::optional<SavePlace> place =
+      AskWhere(checkPalette_->widget(), QStringLiteral("Save Report"), kReportTypes,
+               QStringLiteral("palette-check"), reportFolder_);
+  if (place) SaveReport(place->path, static_cast<ReportFormat>(place->type));
+}
+
+bool Main::SaveReport(const QString& path, ReportFormat format) {
+  const colour::PaletteColours colours = DrawnColours();
+  const std::string text =
+      format == ReportFormat::Html
+          ? colour::CheckReportHtml(colours, {QDate::currentDate().toString(Qt::ISODate).toStdString(),
+                                              std::string(kProductVersion)})
+          : colour::CheckReportCsv(colours);
+  QWidget* tipOver = checkPalette_ ? checkPalette_->widget() : Picture1->widget();
+  return SaveText(path, text, kReport, tipOver);
 }
 
 }  // namespace window

@@ -47,15 +47,15 @@ class ReadabilityTest : public WindowTest {
   }
 };
 
+// Expected colours found by walking lightness outside this code.
 TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
-  // The first-run text is the platform's text colour: judged as drawn, not
-  // as the reference's low bytes (a red), it stays grey.
-  const colour::ColourWord drawn =
-      forms::DrawnWord(forms::kSystemWindowText, QApplication::palette(Find("txtEXAMPLE")));
+  // The first-run text is the platform's text colour: judged as drawn (black
+  // on #050000), not as the reference's low bytes (a red), it stays grey.
+  ASSERT_EQ(forms::DrawnWord(forms::kSystemWindowText, QApplication::palette(Find("txtEXAMPLE"))),
+            0x00000000);
   ChooseTarget(0);
   QTest::keyClick(main->form.widget(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(),
-            colour::MakeReadable(drawn, main->txtEXAMPLE->BackColor(), 4.5).colour);
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), 0x00757575);
   ChooseTarget(1);
 
   main->lblSTORE_MouseDown(12, 1, 0, 0, 0);  // white on black; the background is the target
@@ -67,7 +67,7 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
 
   main->SetSliders(0x00AAAAAA);
   const QStringList texts = PreviewMenu(QStringLiteral("Make Readable: Large"));
-  EXPECT_EQ(main->txtEXAMPLE->BackColor(), colour::MakeReadable(0x00AAAAAA, kWhite, 3).colour);
+  EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00949494);
   EXPECT_EQ(texts.mid(0, 14).join(u'|'),
             QStringLiteral("Pick from Screen||Make Readable: AA (4.5:1)\tCtrl+Shift+R|"
                            "Make Readable: AAA (7:1)|Make Readable: Large Text AA (3:1)||Simulate|"
@@ -79,14 +79,14 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   ChooseTarget(0);
   main->SetSliders(0x000000FF);
   PreviewMenu(QStringLiteral("Make Readable: AAA"));
-  const colour::ColourWord red = colour::MakeReadable(0x000000FF, kWhite, 7).colour;
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), red);
+  constexpr colour::ColourWord kRed = 0x000000B6;  // #B60000
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), kRed);
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), kWhite);
 
   // AAA against a mid-tone: no lightness reaches it.
   main->txtEXAMPLE->SetBackColor(0x00777777);
   PreviewMenu(QStringLiteral("Make Readable: AAA"));
-  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), red);
+  EXPECT_EQ(main->txtEXAMPLE->ForeColor(), kRed);
   EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("the best is 4.69:1")))
       << QToolTip::text().toStdString();
 }
