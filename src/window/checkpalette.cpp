@@ -3,12 +3,12 @@
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QBoxLayout>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -29,8 +29,8 @@ constexpr int kColumns = kFirstVerdict + static_cast<int>(colour::kCriteria.size
 // narrow columns; their full names are the heads' tooltips and accessible
 // names.
 constexpr std::array<const char*, colour::kCriteria.size()> kVerdictHeads = {
-    "Normal text\nAA 4.5:1", "Normal text\nAAA 7:1", "Large text\nAA 3:1",
-    "Large text\nAAA 4.5:1", "UI components\n3:1"};
+    "Normal text\nAA 4.5:1", "Normal text\nAAA 7:1", "Large text\nAA 3:1", "Large text\nAAA 4.5:1",
+    "UI components\n3:1"};
 
 // The role the table sorts by: the ratio for the ratio and the verdicts
 // (each follows the ratio), the palette's order for the pair's name.
@@ -223,9 +223,9 @@ class SampleDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-CheckPalette::CheckPalette(QWidget* owner, const QList<QAction*>& makeReadable,
-                           Commands commands)
-    : window_(new QWidget(owner, Qt::Window)) {
+CheckPalette::CheckPalette(QWidget* owner, const QList<QAction*>& makeReadable, Commands commands)
+    // A dialog closes on Escape from wherever the focus is inside it.
+    : window_(new QDialog(owner)) {
   QWidget* window = window_;
   window->setObjectName(QStringLiteral("CheckPalette"));
   window->setWindowTitle(QStringLiteral("Check Palette"));
@@ -251,8 +251,7 @@ CheckPalette::CheckPalette(QWidget* owner, const QList<QAction*>& makeReadable,
   // row has nothing to recall.
   QObject::connect(table, &QAbstractItemView::activated, window,
                    [sorted, recall = std::move(commands.recall)](const QModelIndex& index) {
-                     const auto swatch = static_cast<std::size_t>(
-                         sorted->mapToSource(index).row());
+                     const auto swatch = static_cast<std::size_t>(sorted->mapToSource(index).row());
                      if (swatch < colour::kSwatchCount) recall(swatch);
                    });
 
@@ -265,8 +264,8 @@ CheckPalette::CheckPalette(QWidget* owner, const QList<QAction*>& makeReadable,
   QObject::connect(save, &QPushButton::clicked, window, std::move(commands.saveReport));
   auto* close = new QPushButton(QStringLiteral("Close"), window);
   QObject::connect(close, &QPushButton::clicked, window, &QWidget::close);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-  QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
+  // Enter belongs to the table, where it recalls: no button is the default.
+  for (QPushButton* button : {makeAll, save, close}) button->setAutoDefault(false);
   status_ = new QLabel(window);
   status_->setObjectName(QStringLiteral("status"));
   status_->setWordWrap(true);
@@ -290,8 +289,8 @@ CheckPalette::CheckPalette(QWidget* owner, const QList<QAction*>& makeReadable,
   const QMargins margins = layout->contentsMargins();
   const int frame = 2 * table->frameWidth();
   window->resize(table->horizontalHeader()->length() + frame + margins.left() + margins.right(),
-                 table->horizontalHeader()->height() + table->verticalHeader()->length() +
-                     frame + layout->spacing() + buttons->sizeHint().height() + margins.top() +
+                 table->horizontalHeader()->height() + table->verticalHeader()->length() + frame +
+                     layout->spacing() + buttons->sizeHint().height() + margins.top() +
                      margins.bottom());
 }
 

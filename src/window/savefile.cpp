@@ -35,9 +35,8 @@ std::optional<SavePlace> AskWhere(QWidget* parent, const QString& title,
   dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(Text(types.front().suffix));
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-    dialog.setDefaultSuffix(
-        Text(types[static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(filter), 0))]
-                 .suffix));
+    dialog.setDefaultSuffix(Text(
+        types[static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(filter), 0))].suffix));
   });
   if (folder.isEmpty()) {
     folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -47,8 +46,8 @@ std::optional<SavePlace> AskWhere(QWidget* parent, const QString& title,
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   SavePlace place{dialog.selectedFiles().front(), 0};
   folder = QFileInfo(place.path).absolutePath();
-  place.type =
-      static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0));
+  place.type = static_cast<std::size_t>(
+      std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0));
   for (std::size_t i = 0; i < types.size(); ++i) {
     if (QFileInfo(place.path).suffix().compare(Text(types[i].suffix), Qt::CaseInsensitive) == 0) {
       place.type = i;

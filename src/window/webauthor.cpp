@@ -21,8 +21,8 @@
 #include "colour/palettecheck.h"
 #include "colour/readable.h"
 #include "forms/colourword.h"
-#include "window/layout.h"
 #include "window/checkpalette.h"
+#include "window/layout.h"
 #include "window/main.h"
 #include "window/savefile.h"
 #include "window/texts.h"
@@ -340,9 +340,9 @@ QString Main::SimulatedContrast() const {
 }
 
 void Main::Picture1_ExportPalette() {
-  const std::optional<SavePlace> place = AskWhere(form.widget(), QStringLiteral("Export Palette"),
-                                                  kPaletteTypes, QStringLiteral("palette"),
-                                                  exportFolder_);
+  const std::optional<SavePlace> place =
+      AskWhere(form.widget(), QStringLiteral("Export Palette"), kPaletteTypes,
+               QStringLiteral("palette"), exportFolder_);
   if (place) ExportPalette(place->path, static_cast<PaletteFormat>(place->type));
 }
 
@@ -356,8 +356,8 @@ void Main::Picture1_CheckPalette() {
     checkPalette_ = std::make_unique<CheckPalette>(
         form.widget(), makeAllReadable_,
         CheckPalette::Commands{[this](std::size_t swatch) {
-                                 lblSTORE_MouseDown(static_cast<std::int16_t>(swatch),
-                                                    kLeftButton, 0, 0, 0);
+                                 lblSTORE_MouseDown(static_cast<std::int16_t>(swatch), kLeftButton,
+                                                    0, 0, 0);
                                },
                                [this] { CheckPalette_SaveReport(); }});
   }
@@ -402,8 +402,9 @@ bool Main::SaveReport(const QString& path, ReportFormat format) {
   const colour::PaletteColours colours = DrawnColours();
   const std::string text =
       format == ReportFormat::Html
-          ? colour::CheckReportHtml(colours, {QDate::currentDate().toString(Qt::ISODate).toStdString(),
-                                              std::string(kProductVersion)})
+          ? colour::CheckReportHtml(colours,
+                                    {QDate::currentDate().toString(Qt::ISODate).toStdString(),
+                                     std::string(kProductVersion)})
           : colour::CheckReportCsv(colours);
   QWidget* tipOver = checkPalette_ ? checkPalette_->widget() : Picture1->widget();
   return SaveText(path, text, kReport, tipOver);
