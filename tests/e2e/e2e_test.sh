@@ -3,6 +3,8 @@
 # Usage (under scripts/with-xvfb.sh): e2e_test.sh HUVENOR XCLOSE CASE
 #   CASE session:     slider, typed channel, store and recall, close; the
 #                     palette file's bytes
+#   CASE palette-check: the Check Palette and Make All Readable keys; the
+#                     swatch they fixed in the palette file
 #   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
 #                     stored, and the program ends with status 0
 #   CASE installed BIN: the program installed in BIN by its package, run
@@ -106,6 +108,24 @@ case $case in
     expect_record 8 "ffffff00ff000000" "swatch 7 untouched"
     expect_record 13 "0800008008400000" "swatch 12: the mixed background under the reference text colour"
     expect_record 25 "ffffff00ff000000" "the preview holds the recalled pair"
+    ;;
+  palette-check)
+    # The palette's keys typed for real: Ctrl+Shift+K opens the Check Palette
+    # window, Ctrl+Shift+A there makes the swatches readable at AA (the
+    # background moves, the option's first choice), and the close saves it.
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
+    start
+    click 5 5 1
+    xdotool key --clearmodifiers ctrl+shift+k
+    checked() { xdotool search --onlyvisible --pid "$pid" --name '^Check Palette$' >/dev/null; }
+    until_true "no Check Palette window" checked
+    sleep 0.3 # its first frame
+    xdotool key --clearmodifiers ctrl+shift+a
+    sleep 0.5 # for the key to arrive before the close
+    close_window
+    expect_record 8 "ffffff00ee000000" "swatch 7: white on red made readable, the text kept"
+    expect_record 25 "0800008005000000" "the preview untouched"
     ;;
   signals)
     # A script's background job starts with SIGINT ignored, which the
