@@ -13,15 +13,18 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <array>
 #include <chrono>
+#include <memory>
 
 #include "colour/colour.h"
 #include "colour/contrast.h"
 #include "colour/readable.h"
 #include "palette/palettefile.h"
 #include "shown_window.h"
+#include "window/layout.h"
 #include "window/main.h"
 
 namespace {
@@ -204,6 +207,51 @@ void PickedColour(benchmark::State& state) {
   }
 }
 
+// Make All Readable over 24 swatches that all fail: each a grey on itself,
+// a different grey each, so that every swatch runs its search to the end.
+// Timed from the command to the last swatch redescribed and the tip shown;
+// putting the failing pairs back between passes is not timed.
+void MakeAllReadable(benchmark::State& state) {
+  bench::ShownWindow window;
+  window::Main& main = window.main;
+  const auto grey = [](int i) {
+    const auto channel = static_cast<colour::Channel>(0x70 + i);
+    return colour::RGB(channel, channel, channel);
+  };
+  for (auto _ : state) {
+    for (std::int16_t i = 0; i < window::kSwatchCount; ++i)
+      main.lblSTORE[i].SetColors(grey(i), grey(i));
+    const Clock::time_point start = Clock::now();
+    main.Picture1_MakeAllReadable(colour::kAANormal);
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  for (std::int16_t i = 0; i < window::kSwatchCount; ++i) {
+    if (colour::ContrastRatio(main.lblSTORE[i].ForeColor(), main.lblSTORE[i].BackColor()) <
+        colour::kAANormal) {
+      return state.SkipWithError("a swatch was left failing");
+    }
+  }
+}
+
+// The Check Palette window's first opening, up to its 25 rows painted: it is
+// made then, so each opening is in a window of its own, made untimed.
+void CheckPaletteOpen(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto window = std::make_unique<bench::ShownWindow>();
+    state.ResumeTiming();
+    const Clock::time_point start = Clock::now();
+    window->main.Picture1_CheckPalette();
+    auto* table = window->main.form.widget()->findChild<QTableView*>(QStringLiteral("pairs"));
+    if (table == nullptr) return state.SkipWithError("no table of pairs");
+    table->window()->repaint();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    if (table->model()->rowCount() != 25 || !table->isVisible()) {
+      return state.SkipWithError("the window does not show the 25 pairs");
+    }
+  }
+}
+
 palette::Records SomeRecords() {
   palette::Records records;
   for (int n = 0; n < palette::kRecordCount; ++n) {
@@ -256,6 +304,8 @@ BENCHMARK(TypedDigit)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(SwatchRecall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OptionSwitch)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PickedColour)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseManualTime();
+BENCHMARK(MakeAllReadable)->Unit(benchmark::kMicrosecond)->UseManualTime();
+BENCHMARK(CheckPaletteOpen)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(20);
 BENCHMARK(PaletteSave)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PaletteLoad)->Unit(benchmark::kMicrosecond);
 

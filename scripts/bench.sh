@@ -62,6 +62,7 @@ awk -F, '
     target["SliderChange"] = 20; target["TypedDigit"] = 20; target["SwatchRecall"] = 60
     target["PaletteSave"] = 1000; target["PaletteLoad"] = 100
     target["MakeReadable"] = 1000; target["PaletteExport"] = 5000
+    target["MakeAllReadable"] = 1000; target["CheckPaletteOpen"] = 30000
     target["PickedColour/0"] = 100; target["LoupeMove"] = 4000
     target["ReadLongest"] = 2; target["ReadMappedOklch"] = 20
     target["WriteHsl/0"] = 5; target["WriteHsl/1"] = 5
