@@ -9,7 +9,6 @@
 #include <QToolTip>
 
 #include "colour/contrast.h"
-#include "colour/readable.h"
 #include "forms/colourword.h"
 #include "window_fixture.h"
 
