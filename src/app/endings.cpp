@@ -37,9 +37,14 @@ Endings::~Endings() = default;
 void EndWithin(std::chrono::milliseconds bound, int status) {
   std::thread([bound, status] {
     std::this_thread::sleep_for(bound);
-    // Written whole by one call; the main thread may hold stdio's locks.
-    static constexpr char kNote[] = "huvenor: the teardown took too long; ended without it\n";
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    // The note is written by a thread of its own and by one call, outside
+    // stdio: a stuck teardown may hold stdio's lock, and a pipe nobody
+    // reads would block the write. Neither may hold up the end it announces.
+    std::thread([] {
+      static constexpr char kNote[] = "huvenor: the teardown took too long; ended without it\n";
+      [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    }).detach();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::_Exit(status);
   }).detach();
 }

@@ -53,10 +53,13 @@ class Endings : public QObject {
 // Bounds the rest of a run whose window is closed and whose palette is
 // saved: if the program has not ended `bound` from now, it ends then with
 // `status`, skipping whatever teardown is still running. Qt 6.4's Wayland
-// platform now and then never finishes its own: ~QWaylandDisplay waits for
-// its event thread, which waits in wl_display_read_events for a read that
-// the main thread prepared and will never make. Nothing of the program's is
-// left to do by then, so nothing is lost by skipping it.
+// platform now and then never finishes its own: a last wake of the event
+// loop prepares a read of the display for the event thread to make, and when
+// that thread is told to quit at the same moment it leaves without making
+// or cancelling it; the thread of the frame callbacks' queue, already in
+// wl_display_read_events, then waits for that read forever, and so does
+// ~QWaylandDisplay for the thread. Nothing of the program's is left to do by
+// then, so nothing is lost by skipping it.
 void EndWithin(std::chrono::milliseconds bound, int status);
 
 }  // namespace app

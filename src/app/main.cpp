@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "endings.h"
@@ -12,6 +13,24 @@
 #include "forms/fonts.h"
 #include "instance/instances.h"
 #include "palette/palettefile.h"
+
+namespace {
+
+// The window while its event loop runs. When the X server goes away, Qt
+// ends the program through exit(1) from inside the loop, so the exit
+// handler below runs while the window and its palette still stand: it only
+// writes a store still gathering others for its prompt save, touching no
+// widget. After the loop it does nothing, since by then the close has saved
+// and Qt's own teardown may be under way. (Qt's Wayland platform ends the
+// program through _exit(1), which runs no handler: there the prompt save's
+// quarter second is all a store waits.)
+window::Main* running = nullptr;
+
+void WriteWaitingStores() {
+  if (running != nullptr) running->FlushPalette();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   // Before Qt's X11 platform takes the startup id out of the environment.
@@ -38,6 +57,8 @@ int main(int argc, char* argv[]) {
   window::Main main(app, *instances, palette::PerUserPath(),
                     QStringLiteral(HUVENOR_INSTALL_BINDIR));
   main.form.Load();
+  running = &main;
+  std::atexit(WriteWaitingStores);
   // Every ending closes the window as the user does, so the palette is saved
   // by its Unload; a window already closed, or closing, is not closed
   // again. Nobody may be there to answer a message, so it goes to stderr,
@@ -57,6 +78,7 @@ int main(int argc, char* argv[]) {
   // forward; until then the start-up lock keeps that copy waiting.
   instances->FinishStartup(*main.form.widget()->windowHandle());
   const int status = QApplication::exec();
+  running = nullptr;
   // Every way out of the loop has closed the window, whose Unload saved
   // the palette; one that has not is closed now. Then the next copy may
   // start at once, and the teardown that is left gets a second at most.
