@@ -22,6 +22,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -178,7 +179,10 @@ int main() {
     std::vector<pollfd> entries{{STDIN_FILENO, POLLIN, 0}};
     for (IceListenObj listener : local)
       entries.push_back({IceGetListenConnectionNumber(listener), POLLIN, 0});
-    for (IceConn ice : connections) entries.push_back({IceConnectionNumber(ice), POLLIN, 0});
+    // The connections as polled: one accepted below has no entry yet, and
+    // processing may close a connection, which takes it off the list.
+    const std::vector<IceConn> polled = connections;
+    for (IceConn ice : polled) entries.push_back({IceConnectionNumber(ice), POLLIN, 0});
     if (::poll(entries.data(), entries.size(), -1) < 0) continue;
     if (entries[0].revents != 0) {
       char buffer[256];
@@ -194,11 +198,10 @@ int main() {
       if (IceConn ice = IceAcceptConnection(local[i], &status); ice != nullptr)
         connections.push_back(ice);
     }
-    // Processing may close a connection, which takes it off the list.
-    const std::vector<IceConn> polled = connections;
     for (std::size_t i = 0; i < polled.size(); ++i) {
       if (entries[1 + local.size() + i].revents == 0) continue;
       IceConn ice = polled[i];
+      if (std::find(connections.begin(), connections.end(), ice) == connections.end()) continue;
       if (IceProcessMessages(ice, nullptr, nullptr) != IceProcessMessagesIOError) continue;
       // The client went away without closing its connection (it died).
       const std::vector<Client*> registered = clients;
