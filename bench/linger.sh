@@ -38,6 +38,11 @@ if [[ -z ${LINGER_SETTLED:-} ]]; then
       ;;
     wayland)
       command -v mutter >/dev/null || skip "mutter is not installed"
+      # A copy slowed by the sanitizers misses too many of the keys typed
+      # through mutter to store into a swatch, and its teardown outlasts
+      # the bound every time; the X11 rounds run it under the sanitizers.
+      ! ldd "$huvenor" 2>/dev/null | grep -q libasan ||
+        skip "built with the sanitizers, the copy is too slow for typed stores"
       command -v dbus-run-session >/dev/null || skip "dbus-run-session is not installed"
       exec dbus-run-session -- "$0" "$@"
       ;;
@@ -189,7 +194,10 @@ for round in $(seq "$rounds"); do
     cp "$work/stderr" "$report/missed-$mode-$round.stderr"
     echo "round $round: the store did not happen; the round goes on to the close" >&2
   fi
-  close_window
+  # Keys typed to close a window that never got the store may close
+  # whichever window has the focus; such a copy is ended as a logout
+  # ends it, which closes its window the same way.
+  if $stored || [[ $mode == x11 ]]; then close_window; else kill -TERM "$pid"; fi
   within 20 closed || fail "the window did not close"
   closed_at=$(now_ms)
   if ! within 2 eval '! alive $pid'; then
