@@ -129,9 +129,7 @@ class Reader {
   }
   // The line of the place reached: at the end, the last line rather than
   // the empty one after its line break.
-  int Here() const {
-    return AtEnd() && !text_.empty() && text_.back() == '\n' ? line_ - 1 : line_;
-  }
+  int Here() const { return AtEnd() && !text_.empty() && text_.back() == '\n' ? line_ - 1 : line_; }
   bool Fail(int line, const std::string& why) {
     refusal_ = AtLine(line, why);
     return false;
@@ -304,9 +302,7 @@ std::optional<Slot> GplSlot(std::string_view name) {
 }
 
 ImportedPalette ReadGpl(std::string_view text) {
-  const auto refuse = [](int line, const std::string& why) {
-    return Refusal(AtLine(line, why));
-  };
+  const auto refuse = [](int line, const std::string& why) { return Refusal(AtLine(line, why)); };
   const std::string shape =
       "expected three numbers 0 to 255 and a name, as \"255 0 100 Swatch 1 background\", not ";
   Given given;
@@ -341,7 +337,8 @@ ImportedPalette ReadGpl(std::string_view text) {
       }
       if (digits == 0) return refuse(line, shape + Quoted(row) + ".");
       if (value > kChannelMax) {
-        return refuse(line, Quoted(rest.substr(0, digits)) + " is not a channel: each is 0 to 255.");
+        return refuse(line,
+                      Quoted(rest.substr(0, digits)) + " is not a channel: each is 0 to 255.");
       }
       channels[i] = static_cast<Channel>(value);
       rest.remove_prefix(digits);
@@ -484,7 +481,8 @@ class JsonReader : Reader {
         SkipSpace();
         if (AtEnd()) return Fail(Here(), "the entry is never closed.");
         if (Peek() == '}') break;
-        if (Peek() != ',') return Fail(Here(), "expected , or } after the value of \"" + key + "\".");
+        if (Peek() != ',')
+          return Fail(Here(), "expected , or } after the value of \"" + key + "\".");
         Next();
       }
     }

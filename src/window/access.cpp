@@ -54,8 +54,7 @@ void Main::DescribeSwatch(std::int16_t Index) {
   const QString pair = QStringLiteral("Text %1 on background %2")
                            .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor()));
   // The tooltip's verdict for normal text, short enough to be read in passing.
-  const bool passes =
-      colour::Judge(DrawnContrast(swatch.ForeColor(), swatch.BackColor())).normalAA;
+  const bool passes = colour::Judge(DrawnContrast(swatch.ForeColor(), swatch.BackColor())).normalAA;
   swatch.widget()->setAccessibleDescription(
       pair + (passes ? QStringLiteral(", AA pass") : QStringLiteral(", fails AA")));
   swatch.widget()->setToolTip(pair + u'\n' + ContrastOf(swatch.ForeColor(), swatch.BackColor()));

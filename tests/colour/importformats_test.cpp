@@ -50,14 +50,13 @@ TEST(PaletteImport, ReadsBackWhatEachExportWrote) {
       {"CSS, CR LF and a byte order mark", "\xEF\xBB\xBF" + EveryLineEndingCrLf(kCss), true},
       {"CSS, comments, other colour forms, no last ';'",
        "/* brand */\n" +
-           Edited(Edited(Edited(kCss, "#0000FF;", "rgb(0 0 255) /* blue */;"), "#FF0064",
-                         "#ff0064"),
-                  "#E7007C;\n}", "#E7007C\n}") +
+           Edited(
+               Edited(Edited(kCss, "#0000FF;", "rgb(0 0 255) /* blue */;"), "#FF0064", "#ff0064"),
+               "#E7007C;\n}", "#E7007C\n}") +
            "/* end */\n",
        true},
       {"CSS without the preview",
-       Edited(kCss, "  --preview-color: #18F0FF;\n  --preview-background: #E7007C;\n", ""),
-       false},
+       Edited(kCss, "  --preview-color: #18F0FF;\n  --preview-background: #E7007C;\n", ""), false},
       {"GIMP, CR LF", EveryLineEndingCrLf(kGpl), true},
       {"GIMP without the preview",
        Edited(kGpl, " 24 240 255\tPreview text\n231   0 124\tPreview background\n", ""), false},
@@ -150,8 +149,9 @@ TEST(PaletteImport, RefusesABrokenFileWhole) {
        "background\", not \"Name: Other\"."},
 
       // JSON: an array of {"name", "color", "background"}, one entry for each pair.
-      {"[\n", "line 1: expected an entry such as {\"name\": \"Swatch 1\", \"color\": \"#0000FF\", "
-              "\"background\": \"#FF0064\"}."},
+      {"[\n",
+       "line 1: expected an entry such as {\"name\": \"Swatch 1\", \"color\": \"#0000FF\", "
+       "\"background\": \"#FF0064\"}."},
       {Edited(kJson, "\"#E7007C\"}\n]", "\"#E7007C\"},\n]"),
        "line 27: expected an entry such as {\"name\": \"Swatch 1\", \"color\": \"#0000FF\", "
        "\"background\": \"#FF0064\"}."},
@@ -179,7 +179,8 @@ TEST(PaletteImport, RefusesABrokenFileWhole) {
       {Edited(kJson, "\"Swatch 1\"", "\"Swatch\n1\""),
        "line 2: a string holds a line break or another control character."},
       {"[\n  {\"name\": \"Swatch 1", "line 2: the string is never closed."},
-      {Edited(kJson, "\"Swatch 1\"", "\"Swatch\\x1\""), "line 2: \"\\x\" is not an escape JSON has."},
+      {Edited(kJson, "\"Swatch 1\"", "\"Swatch\\x1\""),
+       "line 2: \"\\x\" is not an escape JSON has."},
       {Edited(kJson, "\"Swatch 1\"", "\"Swatch\\uD8001\""),
        "line 2: a \\u escape is half of a character."},
       {Edited(kJson, "\"Swatch 1\"", "\"Swatch\\u12\""), "line 2: \\u takes four hex digits."},

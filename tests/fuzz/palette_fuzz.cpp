@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     valid = valid && (!read.preview || plain(*read.preview));
   } else {
     const std::string_view refusal = read.refusal;
-    valid = !read.preview && (refusal.substr(0, 5) == "line " || refusal.substr(0, 9) == "the file ");
+    valid =
+        !read.preview && (refusal.substr(0, 5) == "line " || refusal.substr(0, 9) == "the file ");
   }
   if (!valid) std::abort();
   return 0;

@@ -60,7 +60,7 @@ TEST_F(ImportTest, TakesTheSwatchesAndThePreviewAsOneStep) {
     EXPECT_EQ(main->lblSTORE[i].BackColor(), colours[static_cast<std::size_t>(i)].background);
   }
   EXPECT_EQ(Find("lblSTORE(1)")->accessibleDescription(),
-            QStringLiteral("Text 010101 on background FF8001, fails AA"));
+            QStringLiteral("Text 010101 on background FF8001, AA pass"));
   // The sliders show the chosen target, the background.
   EXPECT_EQ(Shown(), "back: 64 80 96 | 40 50 60 | 102030 405060 | 00302010 on 00605040");
   const Step* step = main->UndoHistory().NextUndo();

@@ -65,7 +65,8 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName) {
 TEST_F(WindowTest, SwatchDescriptionAndTooltipFollowItsColours) {
   QWidget* swatch = Find("lblSTORE(7)");
   EXPECT_EQ(swatch->accessibleName(), QStringLiteral("Swatch 8"));
-  EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text FFFFFF on background FF0000, fails AA"));
+  EXPECT_EQ(swatch->accessibleDescription(),
+            QStringLiteral("Text FFFFFF on background FF0000, fails AA"));
   main->vsbCOLOR[2].SetValue(0xC0);
   QTest::mouseClick(swatch, Qt::RightButton);
   EXPECT_EQ(swatch->accessibleDescription(),
