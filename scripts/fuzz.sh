@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the colour-text reader and the reader of what other local copies
-# send, each for SECONDS (default 30) under AddressSanitizer and
+# Fuzzes the colour-text reader, the palette reader that Import Palette
+# uses and the reader of what other local copies send, each for SECONDS (default 30) under AddressSanitizer and
 # UndefinedBehaviorSanitizer, starting from the seeds in tests/fuzz/corpus.
 # What the fuzzer finds on the way stays in a temporary folder; a crash is
 # written to build-fuzz/ and fails the run. Usage: scripts/fuzz.sh [SECONDS]
@@ -11,14 +11,14 @@ seconds=${1:-30}
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DHUVENOR_SANITIZE=ON -DHUVENOR_FUZZ=ON \
   -DBUILD_TESTING=OFF -DHUVENOR_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_cssparse fuzz_wire
+cmake --build build-fuzz --target fuzz_cssparse fuzz_palette fuzz_wire
 
 found=$(mktemp -d)
 trap 'rm -rf "$found"' EXIT
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-for target in cssparse wire; do
+for target in cssparse palette wire; do
   mkdir -p "$found/$target"
   status=0
   build-fuzz/tests/fuzz/fuzz_$target -max_total_time="$seconds" -max_len=4200 \

@@ -18,7 +18,7 @@ for preset in default sanitize; do
   ctest --preset "$preset" -j2
 done
 
-echo "== fuzzing (libFuzzer, ASan+UBSan): colour text and the copies' wire, 30 s each"
+echo "== fuzzing (libFuzzer, ASan+UBSan): colour text, palette files and the copies' wire, 30 s each"
 scripts/fuzz.sh 30
 
 echo "== packager's build (Release, BUILD_TESTING=OFF)"

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -129,6 +130,14 @@ QWidget* TextBox::MakeEditor(QWidget* container, const TextBoxStyle& style) {
   memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Qt keeps each scroll bar, shown or not, in a frame among the box's own
+  // children, where assistive tools list it as an empty scroll bar. Made a
+  // window of its own (never shown, still owned by the box) the frame leaves
+  // the box's children; the box never shows its scroll bars, so it looks the
+  // same.
+  for (const QScrollBar* bar : {memo->horizontalScrollBar(), memo->verticalScrollBar()}) {
+    bar->parentWidget()->setWindowFlag(Qt::Window);
+  }
   QTextOption option = memo->document()->defaultTextOption();
   option.setAlignment(style.alignment);
   memo->document()->setDefaultTextOption(option);

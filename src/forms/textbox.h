@@ -7,7 +7,8 @@
 // box does: the handler gets the code by reference, and 0 on return means the
 // box receives nothing. Control shortcuts (Ctrl+C, Ctrl+V, ...) and the
 // navigation keys Tab and Delete are not typed characters and keep their
-// standard behaviour.
+// standard behaviour. A multi-line box has no scroll bars, for the eye or
+// for assistive tools.
 #pragma once
 
 #include <QList>

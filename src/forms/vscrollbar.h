@@ -9,6 +9,9 @@
 // Scroll is raised for every step of a drag, Change once when the thumb is
 // released, and Change inside an assignment of a different Value; assigning
 // the current value raises nothing.
+//
+// Assistive tools see a slider whose value is Value, within Min and Max,
+// never Qt's position; each change of it is announced to them.
 #pragma once
 
 #include "forms/control.h"
@@ -37,7 +40,6 @@ class VScrollBar : public Control {
   std::function<void()> onScroll;
 
  private:
-  class BarWidget;
   int PositionOf(std::int16_t value) const;
   void PositionChanged();
   void Released();

@@ -2,6 +2,7 @@
 // mouse does on a swatch, and a description of the pair each swatch holds.
 #include <algorithm>
 
+#include "colour/contrast.h"
 #include "forms/sendkeys.h"
 #include "window/layout.h"
 #include "window/main.h"
@@ -52,7 +53,10 @@ void Main::DescribeSwatch(std::int16_t Index) {
   forms::Label& swatch = lblSTORE[Index];
   const QString pair = QStringLiteral("Text %1 on background %2")
                            .arg(FinalHex(swatch.ForeColor()), FinalHex(swatch.BackColor()));
-  swatch.widget()->setAccessibleDescription(pair);
+  // The tooltip's verdict for normal text, short enough to be read in passing.
+  const bool passes = colour::Judge(DrawnContrast(swatch.ForeColor(), swatch.BackColor())).normalAA;
+  swatch.widget()->setAccessibleDescription(
+      pair + (passes ? QStringLiteral(", AA pass") : QStringLiteral(", fails AA")));
   swatch.widget()->setToolTip(pair + u'\n' + ContrastOf(swatch.ForeColor(), swatch.BackColor()));
   PairChanged(static_cast<std::size_t>(Index));
   if (Index == MarkedSwatch()) MarkSwatch(Index);

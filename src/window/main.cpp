@@ -291,17 +291,20 @@ void Main::Restore(const WindowState& state) {
     swatches = true;
   }
   MarkSwatch(state.marked);
+  ShowPair(state.fore, state.back);
+  if (swatches) SwatchesChanged();
+}
+
+void Main::ShowPair(colour::ColourWord fore, colour::ColourWord back) {
   // The sliders move to the target's colour without recolouring the preview,
-  // which takes the words as they were, references included.
+  // which takes the words as they are, references included.
   blnSWITCHING = true;
-  txtEXAMPLE->SetForeColor(state.fore);
-  txtEXAMPLE->SetBackColor(state.back);
-  lngTEXTCOLOR = state.fore;
-  lngBACKCOLOR = state.back;
+  txtEXAMPLE->SetColors(fore, back);
+  lngTEXTCOLOR = fore;
+  lngBACKCOLOR = back;
   SetSliders(optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR);
   blnSWITCHING = false;
   UpdateFinalHex();
-  if (swatches) SwatchesChanged();
 }
 
 void Main::SwatchesChanged() {

@@ -124,6 +124,13 @@ class Main {
   // Writes the palette check to `path`; a failure is reported. Returns
   // whether the file was written.
   bool SaveReport(const QString& path, ReportFormat format);
+  // The palette panel's menu: asks which file, then imports it.
+  void Picture1_ImportPalette();
+  // Reads an exported palette back from `path` into the swatches, and into
+  // the preview when the file holds its pair, as one step undo reverses. A
+  // file not read whole changes nothing, and the message names the line
+  // and why. Returns whether the palette was imported.
+  bool ImportPalette(const QString& path);
   // Ctrl+Shift+P, or "Pick from Screen" on the preview: the current target
   // takes a colour from anywhere on the screen.
   void Form_PickFromScreen();
@@ -140,6 +147,7 @@ class Main {
   // preview's menu; changes of one nonzero `run` join one step.
   void Change(const QString& name, const std::function<void()>& change, std::uint64_t run = 0);
   WindowState Snapshot() const;
+  const History& UndoHistory() const { return history_; }
   // Brings the window back to `state`: the preview, sliders, boxes,
   // swatches and marker exactly as they were.
   void Restore(const WindowState& state);
@@ -155,6 +163,9 @@ class Main {
   void FlushPalette();
 
  private:
+  // The preview takes `fore` on `back` as the words stand, references
+  // included; the sliders and boxes show the chosen target's colour.
+  void ShowPair(colour::ColourWord fore, colour::ColourWord back);
   // The swatch the marker frames, and moving the marker to another.
   std::int16_t MarkedSwatch() const;
   void MarkSwatch(std::int16_t Index);
@@ -171,7 +182,9 @@ class Main {
   // "Simulating Protanopia: contrast 3.90:1" for the preview's pair as
   // drawn under the chosen vision; empty for normal vision.
   QString SimulatedContrast() const;
-  // The contrast summary of a pair, judged by the colours it is drawn with.
+  // The contrast ratio of a pair, and its summary, judged by the colours it
+  // is drawn with.
+  double DrawnContrast(colour::ColourWord fore, colour::ColourWord back) const;
   QString ContrastOf(colour::ColourWord fore, colour::ColourWord back) const;
   // The swatches' pairs, then the preview's, as they are drawn.
   colour::PaletteColours DrawnColours() const;
@@ -238,7 +251,7 @@ class Main {
   // Draws the preview and the swatches as the chosen vision sees them.
   colour::Vision vision_ = colour::Vision::Normal;
   forms::DrawFilter simulation_;
-  QString exportFolder_;
+  QString exportFolder_;  // where the last export or import was, for both
   QString reportFolder_;
   // Made when first asked for, so that a start pays nothing for it.
   std::unique_ptr<CheckPalette> checkPalette_;

@@ -6,18 +6,25 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QToolTip>
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <string_view>
 #include <utility>
 
 #include "colour/contrast.h"
 #include "colour/cssparse.h"
 #include "colour/csswrite.h"
 #include "colour/exportformats.h"
+#include "colour/importformats.h"
 #include "colour/palettecheck.h"
 #include "colour/readable.h"
 #include "forms/colourword.h"
@@ -113,11 +120,14 @@ colour::ColourWord Drawn(const forms::Control& control, colour::ColourWord word)
 
 }  // namespace
 
-QString Main::ContrastOf(colour::ColourWord fore, colour::ColourWord back) const {
+double Main::DrawnContrast(colour::ColourWord fore, colour::ColourWord back) const {
   // A system-colour reference is judged by the colour it is drawn with.
   const QPalette& palette = QApplication::palette(txtEXAMPLE->widget());
-  return QString::fromStdString(colour::ContrastSummary(
-      colour::ContrastRatio(forms::DrawnWord(fore, palette), forms::DrawnWord(back, palette))));
+  return colour::ContrastRatio(forms::DrawnWord(fore, palette), forms::DrawnWord(back, palette));
+}
+
+QString Main::ContrastOf(colour::ColourWord fore, colour::ColourWord back) const {
+  return QString::fromStdString(colour::ContrastSummary(DrawnContrast(fore, back)));
 }
 
 void Main::ShowContrast() {
@@ -244,6 +254,9 @@ void Main::ConnectReadability() {
   auto* exportPalette = new QAction(QStringLiteral("Export Palette\u2026"), panel);
   QObject::connect(exportPalette, &QAction::triggered, panel, [this] { Picture1_ExportPalette(); });
   panel->addAction(exportPalette);
+  auto* importPalette = new QAction(QStringLiteral("Import Palette\u2026"), panel);
+  QObject::connect(importPalette, &QAction::triggered, panel, [this] { Picture1_ImportPalette(); });
+  panel->addAction(importPalette);
   for (QAction* action : panel->actions()) action->setShortcutVisibleInContextMenu(true);
   panel->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
@@ -344,6 +357,70 @@ void Main::Picture1_ExportPalette() {
       AskWhere(form.widget(), QStringLiteral("Export Palette"), kPaletteTypes,
                QStringLiteral("palette"), exportFolder_);
   if (place) ExportPalette(place->path, static_cast<PaletteFormat>(place->type));
+}
+
+void Main::Picture1_ImportPalette() {
+  QFileDialog dialog(form.widget(), QStringLiteral("Import Palette"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // Any of the three, told apart by what the file holds.
+  QStringList patterns;
+  QStringList filters;
+  for (const FileType& type : kPaletteTypes) {
+    patterns << QStringLiteral("*.") + QString::fromLatin1(type.suffix);
+    filters << QString::fromLatin1(type.filter);
+  }
+  filters.prepend(QStringLiteral("Exported palettes (%1)").arg(patterns.join(u' ')));
+  filters << QStringLiteral("All files (*)");
+  dialog.setNameFilters(filters);
+  if (exportFolder_.isEmpty()) {
+    exportFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  }
+  dialog.setDirectory(exportFolder_);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().front();
+  exportFolder_ = QFileInfo(path).absolutePath();
+  ImportPalette(path);
+}
+
+bool Main::ImportPalette(const QString& path) {
+  const QString shown = QDir::toNativeSeparators(path);
+  QFile file(path);
+  // One byte past the limit, so that the reader can tell a file over it.
+  const QByteArray bytes = file.open(QIODevice::ReadOnly)
+                               ? file.read(static_cast<qint64>(colour::kPaletteFileLimit) + 1)
+                               : QByteArray();
+  if (file.error() != QFileDevice::NoError) {
+    app_.MsgBox(
+        QStringLiteral("Could not import the palette from %1: %2.").arg(shown, file.errorString()));
+    return false;
+  }
+  const colour::ImportedPalette read = colour::ReadPalette(
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!read.refusal.empty()) {
+    app_.MsgBox(QStringLiteral("Could not import the palette from %1: %2 Nothing was changed.")
+                    .arg(shown, QString::fromStdString(read.refusal)));
+    return false;
+  }
+  bool swatches = false;
+  Change(QStringLiteral("Import Palette"), [&] {
+    for (std::int16_t i = 0; i < kSwatchCount; ++i) {
+      const colour::ColourPair& pair = read.swatches[static_cast<std::size_t>(i)];
+      if (lblSTORE[i].ForeColor() == pair.text && lblSTORE[i].BackColor() == pair.background) {
+        continue;
+      }
+      lblSTORE[i].SetColors(pair.text, pair.background);
+      DescribeSwatch(i);
+      swatches = true;
+    }
+    if (read.preview) ShowPair(read.preview->text, read.preview->background);
+  });
+  if (swatches) SwatchesChanged();
+  Tell(Picture1->widget(),
+       read.preview
+           ? QStringLiteral("Imported the palette from %1.").arg(shown)
+           : QStringLiteral("Imported the swatches from %1; it holds no preview pair.").arg(shown));
+  return true;
 }
 
 bool Main::ExportPalette(const QString& path, PaletteFormat format) {

@@ -65,10 +65,12 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName) {
 TEST_F(WindowTest, SwatchDescriptionAndTooltipFollowItsColours) {
   QWidget* swatch = Find("lblSTORE(7)");
   EXPECT_EQ(swatch->accessibleName(), QStringLiteral("Swatch 8"));
-  EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text FFFFFF on background FF0000"));
+  EXPECT_EQ(swatch->accessibleDescription(),
+            QStringLiteral("Text FFFFFF on background FF0000, fails AA"));
   main->vsbCOLOR[2].SetValue(0xC0);
   QTest::mouseClick(swatch, Qt::RightButton);
-  EXPECT_EQ(swatch->accessibleDescription(), QStringLiteral("Text 080000 on background 0500C0"));
+  EXPECT_EQ(swatch->accessibleDescription(),
+            QStringLiteral("Text 080000 on background 0500C0, fails AA"));
   EXPECT_TRUE(swatch->toolTip().startsWith(QStringLiteral("Text 080000 on background 0500C0\n")));
   EXPECT_TRUE(Find("Picture1")->accessibleDescription().contains(QStringLiteral("0500C0")));
 }
