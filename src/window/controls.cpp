@@ -223,12 +223,12 @@ void Main::ConnectEvents() {
   }
   form.AddShortcut(QKeySequence::Paste, [this] { Form_Paste(); });
   ConnectPicking();
-  // Swap's entry goes just below the pick's.
-  ConnectHistory();
   lblSTORE.Connect(&forms::Label::onMouseDown,
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
   ConnectReadability();
+  // After the readability entries' maker, which its own goes ahead of.
+  ConnectHistory();
 }
 
 }  // namespace window

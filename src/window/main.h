@@ -214,6 +214,7 @@ class Main {
   void ShowTarget();
   // The swap's entry and key, undo's and redo's keys, and what ends a run.
   void ConnectHistory();
+  void AddSwapEntry();
   // As the preview's menu opens: "Undo <step>" and "Redo <step>" head it.
   void txtEXAMPLE_HistoryEntries(QMenu& menu);
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "window/main.h"
 #include "window/texts.h"
@@ -25,15 +26,13 @@ constexpr std::array<std::string_view, 3> kChannels = {"Red", "Green", "Blue"};
 }  // namespace
 
 void Main::ConnectHistory() {
-  QWidget* preview = txtEXAMPLE->widget();
-  auto* swap = new QAction(QStringLiteral("Swap Text and Background"), preview);
-  swap->setShortcut(kSwapKeys);
-  swap->setShortcutVisibleInContextMenu(true);
-  QObject::connect(swap, &QAction::triggered, preview, [this] { Form_Swap(); });
-  txtEXAMPLE->AddLeadingMenuAction(swap);
-  auto* separator = new QAction(preview);
-  separator->setSeparator(true);
-  txtEXAMPLE->AddLeadingMenuAction(separator);
+  // Swap's entry, just below the pick's, is made as the preview's menu first
+  // opens, ahead of the entries made then: the first frame has no use for it.
+  txtEXAMPLE->onMenuWanted = [this, then = std::move(txtEXAMPLE->onMenuWanted),
+                              made = false]() mutable {
+    if (!std::exchange(made, true)) AddSwapEntry();
+    if (then) then();
+  };
   // In a channel box these keys would otherwise undo its text, or nothing.
   form.AddShortcut(
       kSwapKeys, [this] { Form_Swap(); }, forms::KeyPrecedence::Window);
@@ -45,6 +44,18 @@ void Main::ConnectHistory() {
   }
   // A slider's moves or a box's typing are one step while it keeps the focus.
   QObject::connect(qApp, &QApplication::focusChanged, form.widget(), [this] { EndRun(); });
+}
+
+void Main::AddSwapEntry() {
+  QWidget* preview = txtEXAMPLE->widget();
+  auto* swap = new QAction(QStringLiteral("Swap Text and Background"), preview);
+  swap->setShortcut(kSwapKeys);
+  swap->setShortcutVisibleInContextMenu(true);
+  QObject::connect(swap, &QAction::triggered, preview, [this] { Form_Swap(); });
+  txtEXAMPLE->AddLeadingMenuAction(swap);
+  auto* separator = new QAction(preview);
+  separator->setSeparator(true);
+  txtEXAMPLE->AddLeadingMenuAction(separator);
 }
 
 void Main::txtEXAMPLE_HistoryEntries(QMenu& menu) {
