@@ -4,7 +4,8 @@
 # instructions there (bench/startup_profile.sh), and on headless mutter as
 # Wayland compositor (bench/startup_wayland.sh), then the event
 # paths of the real window on the offscreen platform (build/bench/bench_events),
-# then picking from the screen on a virtual X server (build/bench/bench_picker),
+# then undo and redo of each kind of step (build/bench/bench_undo), then
+# picking from the screen on a virtual X server (build/bench/bench_picker),
 # then reading and writing CSS colour texts (build/bench/bench_css). Where
 # the static Qt for Windows has been built (scripts/build-qt-windows.sh),
 # also huvenor.exe's start-up under Wine (bench/startup_wine.sh).
@@ -18,8 +19,8 @@ runs=${1:-20}
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events bench_css \
-  bench_picker
+cmake --build --preset default --target huvenor bench_floor bench_mapwatch bench_events bench_undo \
+  bench_css bench_picker
 
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs:" \
   "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
@@ -39,11 +40,16 @@ fi
 
 results=$(mktemp)
 runtime=$(mktemp -d)
-trap 'rm -rf "$results" "$results.x11" "$results.css" "$runtime"' EXIT
+trap 'rm -rf "$results" "$results.undo" "$results.x11" "$results.css" "$runtime"' EXIT
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} QT_QPA_PLATFORM=offscreen \
   build/bench/bench_events --benchmark_repetitions=5 \
   --benchmark_display_aggregates_only=true \
   --benchmark_out="$results" --benchmark_out_format=csv
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} QT_QPA_PLATFORM=offscreen \
+  build/bench/bench_undo --benchmark_repetitions=5 \
+  --benchmark_display_aggregates_only=true \
+  --benchmark_out="$results.undo" --benchmark_out_format=csv
+tail -n +2 "$results.undo" | grep -v '^name,' >>"$results"
 # Picking from the screen goes through an X server: a virtual one of its own.
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$runtime} scripts/with-xvfb.sh env QT_QPA_PLATFORM=xcb \
   build/bench/bench_picker --benchmark_repetitions=5 \
@@ -71,6 +77,8 @@ awk -F, '
   }
   $1 ~ /_median"$/ {
     name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); sub(/\/manual_time$/, "", name)
+    # Undo and redo of every kind of step alike.
+    if (name ~ /^(Undo|Redo)\//) target[name] = 100
     scale = $5 == "ns" ? 0.001 : $5 == "ms" ? 1000 : $5 == "s" ? 1e6 : 1
     median = $3 * scale
     verdict = !(name in target) ? "" : median <= target[name] ? "met" : "MISSED"

@@ -1,7 +1,9 @@
 #include "forms/form.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QShortcut>
+#include <algorithm>
 
 #include "forms/fonts.h"
 #include "forms/twips.h"
@@ -11,6 +13,9 @@ namespace forms {
 class Form::FormWidget : public QWidget {
  public:
   explicit FormWidget(Form& owner) : owner_(owner) {}
+
+  // Keys of the window's commands that win over the focused control's own.
+  QList<QKeySequence> windowKeys;
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -45,9 +50,19 @@ void Form::SetIcon(const QIcon& icon) {
   widget_->setWindowIcon(icon);
 }
 
-void Form::AddShortcut(const QKeySequence& keys, std::function<void()> command) {
+void Form::AddShortcut(const QKeySequence& keys, std::function<void()> command,
+                       KeyPrecedence precedence) {
   auto* shortcut = new QShortcut(keys, widget_.get());
   QObject::connect(shortcut, &QShortcut::activated, shortcut, std::move(command));
+  if (precedence == KeyPrecedence::Window) widget_->windowKeys.append(keys);
+}
+
+bool Form::WindowTakes(const QWidget& control, const QKeyEvent& key) {
+  const auto* form = dynamic_cast<const FormWidget*>(control.window());
+  if (form == nullptr || form->windowKeys.isEmpty()) return false;
+  const QKeySequence pressed(
+      QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(key.key())));
+  return std::ranges::find(form->windowKeys, pressed) != form->windowKeys.end();
 }
 
 void Form::Load() {

@@ -5,12 +5,21 @@
 
 #include <QIcon>
 #include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
+class QKeyEvent;
+
 namespace forms {
+
+// Who wins a key both the window and the control with the focus bind.
+enum class KeyPrecedence {
+  Control,  // an editable box keeps Ctrl+V for its own paste
+  Window,   // the window's command runs there too (undo over a box's text undo)
+};
 
 class Form {
  public:
@@ -24,8 +33,12 @@ class Form {
 
   // Runs `command` when `keys` are pressed anywhere in the window, unless the
   // control with the focus takes those keys itself (an editable box takes
-  // Ctrl+V).
-  void AddShortcut(const QKeySequence& keys, std::function<void()> command);
+  // Ctrl+V) and `precedence` leaves them to it.
+  void AddShortcut(const QKeySequence& keys, std::function<void()> command,
+                   KeyPrecedence precedence = KeyPrecedence::Control);
+  // Whether the window that holds `control` takes `key` ahead of the
+  // control's own binding of it; asked by controls that bind keys.
+  static bool WindowTakes(const QWidget& control, const QKeyEvent& key);
 
   void Load();
   void Show();

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "forms/colourword.h"
+#include "forms/form.h"
 
 namespace forms {
 
@@ -43,8 +44,9 @@ char16_t TypedCharacter(const QKeyEvent& event) {
 
 }  // namespace
 
-// Either kind of editor tells its box when it gains or loses the focus, and
-// shows the box's own commands around its standard context menu.
+// Either kind of editor tells its box when it gains or loses the focus,
+// shows the box's own commands around its standard context menu, and leaves
+// to the window the keys its window takes first.
 template <class Editor>
 class TextBox::FocusReporting : public Editor {
  public:
@@ -52,6 +54,16 @@ class TextBox::FocusReporting : public Editor {
   TextBox* owner = nullptr;
 
  protected:
+  bool event(QEvent* event) override {
+    // Not overriding the shortcut is what lets the window's run, though the
+    // editor binds the same keys (Ctrl+Z to its text undo).
+    if (event->type() == QEvent::ShortcutOverride &&
+        Form::WindowTakes(*this, *static_cast<QKeyEvent*>(event))) {
+      event->ignore();
+      return true;
+    }
+    return Editor::event(event);
+  }
   void contextMenuEvent(QContextMenuEvent* event) override {
     if (owner && owner->onMenuWanted) owner->onMenuWanted();
     if (owner == nullptr ||
@@ -102,7 +114,7 @@ class TextBox::LineWidget : public FocusReporting<QLineEdit> {
         return true;
       }
     }
-    return QLineEdit::event(event);
+    return FocusReporting::event(event);
   }
   void keyPressEvent(QKeyEvent* event) override {
     const char16_t typed = TypedCharacter(*event);

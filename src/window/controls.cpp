@@ -185,9 +185,15 @@ void Main::ConnectEvents() {
   lblVERSION->onMouseUp = [this](std::int16_t button, std::int16_t shift, float x, float y) {
     lblVERSION_MouseUp(button, shift, x, y);
   };
-  vsbCOLOR.Connect(&forms::VScrollBar::onScroll, [this](std::int16_t i) { vsbCOLOR_Scroll(i); });
-  vsbCOLOR.Connect(&forms::VScrollBar::onChange, [this](std::int16_t i) { vsbCOLOR_Change(i); });
-  txtHEXCOLOR.Connect(&forms::TextBox::onChange, [this](std::int16_t i) { txtHEXCOLOR_Change(i); });
+  vsbCOLOR.Connect(&forms::VScrollBar::onScroll, [this](std::int16_t i) {
+    ChangeAt({RunKind::Drag, i}, [this, i] { vsbCOLOR_Scroll(i); });
+  });
+  vsbCOLOR.Connect(&forms::VScrollBar::onChange, [this](std::int16_t i) {
+    ChangeAt({RunKind::Moves, i}, [this, i] { vsbCOLOR_Change(i); });
+  });
+  txtHEXCOLOR.Connect(&forms::TextBox::onChange, [this](std::int16_t i) {
+    ChangeAt({RunKind::Typing, i}, [this, i] { txtHEXCOLOR_Change(i); });
+  });
   txtHEXCOLOR.Connect(&forms::TextBox::onLostFocus,
                       [this](std::int16_t i) { txtHEXCOLOR_LostFocus(i); });
   txtHEXCOLOR.Connect(&forms::TextBox::onGotFocus,
@@ -221,6 +227,8 @@ void Main::ConnectEvents() {
                    [this](std::int16_t i, std::int16_t button, std::int16_t shift, float x,
                           float y) { lblSTORE_MouseDown(i, button, shift, x, y); });
   ConnectReadability();
+  // After the readability entries' maker, which its own goes ahead of.
+  ConnectHistory();
 }
 
 }  // namespace window

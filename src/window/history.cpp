@@ -4,37 +4,43 @@ namespace window {
 
 void History::Record(QString name, const WindowState& before, const WindowState& after,
                      std::uint64_t run) {
-  steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(done_), steps_.end());
-  if (run != 0 && !steps_.empty() && steps_.back().run == run) {
-    steps_.back().after = after;
-    if (steps_.back().before == after) {
-      steps_.pop_back();
-      --done_;
-    }
+  count_ = done_;
+  if (run != 0 && done_ > 0 && At(done_ - 1).run == run) {
+    Step& last = At(done_ - 1);
+    last.after = after;
+    if (last.before == after) count_ = --done_;
     return;
   }
   if (before == after) return;
-  steps_.push_back({std::move(name), before, after, run});
-  if (steps_.size() > kLimit) steps_.pop_front();
-  done_ = steps_.size();
+  if (count_ == kLimit) {
+    first_ = (first_ + 1) % kLimit;
+    --count_;
+  }
+  Step step{std::move(name), before, after, run};
+  if (const std::size_t place = (first_ + count_) % kLimit; place == steps_.size()) {
+    steps_.push_back(std::move(step));
+  } else {
+    steps_[place] = std::move(step);
+  }
+  done_ = ++count_;
 }
 
 const Step* History::NextUndo() const {
-  return done_ == 0 ? nullptr : &steps_[done_ - 1];
+  return done_ == 0 ? nullptr : &At(done_ - 1);
 }
 
 const Step* History::NextRedo() const {
-  return done_ == steps_.size() ? nullptr : &steps_[done_];
+  return done_ == count_ ? nullptr : &At(done_);
 }
 
 const WindowState* History::Undo() {
   if (done_ == 0) return nullptr;
-  return &steps_[--done_].before;
+  return &At(--done_).before;
 }
 
 const WindowState* History::Redo() {
-  if (done_ == steps_.size()) return nullptr;
-  return &steps_[done_++].after;
+  if (done_ == count_) return nullptr;
+  return &At(done_++).after;
 }
 
 }  // namespace window

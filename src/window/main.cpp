@@ -43,6 +43,19 @@ colour::Channel ChannelOf(const QString& text) {
   return colour::ClampChannel(colour::ChannelParse(text.toStdString()));
 }
 
+// Marks what the window does meanwhile as part of a change already under
+// way, or as the program's own and no step at all.
+class InsideChange {
+ public:
+  explicit InsideChange(int& depth) : depth_(depth) { ++depth_; }
+  ~InsideChange() { --depth_; }
+  InsideChange(const InsideChange&) = delete;
+  InsideChange& operator=(const InsideChange&) = delete;
+
+ private:
+  int& depth_;
+};
+
 }  // namespace
 
 void Main::Form_Load() {
@@ -132,6 +145,7 @@ void Main::lblVERSION_MouseUp(std::int16_t, std::int16_t, float, float) {
 }
 
 void Main::EnterFirstState() {
+  const InsideChange noStep(changing_);
   lngTEXTCOLOR = txtEXAMPLE->ForeColor();
   lngBACKCOLOR = txtEXAMPLE->BackColor();
   SetSliders(lngBACKCOLOR);
@@ -204,6 +218,7 @@ void Main::txtHEXCOLOR_KeyPress(std::int16_t Index, std::int16_t& KeyAscii) {
 }
 
 void Main::optITEM_Click(std::int16_t /*Index*/) {
+  const InsideChange noStep(changing_);
   blnSWITCHING = true;
   if (optITEM[0].Value()) {
     lngBACKCOLOR = txtEXAMPLE->BackColor();
@@ -216,21 +231,25 @@ void Main::optITEM_Click(std::int16_t /*Index*/) {
 }
 
 void Main::lblSTORE_MouseDown(std::int16_t Index, std::int16_t Button, std::int16_t, float, float) {
-  MarkSwatch(Index);
-  if (Button == kRightButton) {
-    lblSTORE[Index].SetForeColor(txtEXAMPLE->ForeColor());
-    lblSTORE[Index].SetBackColor(txtEXAMPLE->BackColor());
-    DescribeSwatch(Index);
-    SwatchesChanged();
-    return;
-  }
-  txtEXAMPLE->SetForeColor(lblSTORE[Index].ForeColor());
-  txtEXAMPLE->SetBackColor(lblSTORE[Index].BackColor());
-  lngBACKCOLOR = txtEXAMPLE->BackColor();
-  lngTEXTCOLOR = txtEXAMPLE->ForeColor();
-  const colour::ColourWord target = optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR;
-  SetSliders(target);
-  UpdateFinalHex();
+  const bool store = Button == kRightButton;
+  const QString name =
+      store ? QStringLiteral("Store in Swatch %1") : QStringLiteral("Recall Swatch %1");
+  Change(name.arg(Index + 1), [&] {
+    MarkSwatch(Index);
+    if (store) {
+      lblSTORE[Index].SetColors(txtEXAMPLE->ForeColor(), txtEXAMPLE->BackColor());
+      DescribeSwatch(Index);
+      SwatchesChanged();
+      return;
+    }
+    txtEXAMPLE->SetForeColor(lblSTORE[Index].ForeColor());
+    txtEXAMPLE->SetBackColor(lblSTORE[Index].BackColor());
+    lngBACKCOLOR = txtEXAMPLE->BackColor();
+    lngTEXTCOLOR = txtEXAMPLE->ForeColor();
+    const colour::ColourWord target = optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR;
+    SetSliders(target);
+    UpdateFinalHex();
+  });
 }
 
 std::int16_t Main::MarkedSwatch() const {
@@ -254,6 +273,15 @@ void Main::UpdateFinalHex() {
   ShowContrast();
 }
 
+void Main::ShowTarget() {
+  blnSWITCHING = true;
+  SetSliders(optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR);
+  blnSWITCHING = false;
+  // A slider that kept its value left its box as typed.
+  for (std::int16_t i = 0; i < 3; ++i) txtHEXCOLOR[i].SetText(ChannelHexText(vsbCOLOR[i].Value()));
+  UpdateFinalHex();
+}
+
 void Main::SetSliders(colour::ColourWord word) {
   for (std::int16_t part = 0; part < 3; ++part) {
     vsbCOLOR[part].SetValue(colour::ColorPart(word, part));
@@ -263,8 +291,12 @@ void Main::SetSliders(colour::ColourWord word) {
 static_assert(kHistorySwatches == kSwatchCount);
 
 void Main::Change(const QString& name, const std::function<void()>& change, std::uint64_t run) {
+  if (changing_ > 0) return change();
   const WindowState before = Snapshot();
-  change();
+  {
+    const InsideChange inside(changing_);
+    change();
+  }
   history_.Record(name, before, Snapshot(), run);
 }
 
@@ -277,34 +309,38 @@ WindowState Main::Snapshot() const {
                                                    lblSTORE[i].BackColor()};
   }
   state.marked = MarkedSwatch();
+  for (std::int16_t i = 0; i < 3; ++i) {
+    state.channels[static_cast<std::size_t>(i)] = txtHEXCOLOR[i].Text();
+  }
   return state;
 }
 
 void Main::Restore(const WindowState& state) {
+  const InsideChange noStep(changing_);
   bool swatches = false;
   for (std::int16_t i = 0; i < kSwatchCount; ++i) {
     const auto& [fore, back] = state.swatches[static_cast<std::size_t>(i)];
     if (lblSTORE[i].ForeColor() == fore && lblSTORE[i].BackColor() == back) continue;
-    lblSTORE[i].SetForeColor(fore);
-    lblSTORE[i].SetBackColor(back);
+    lblSTORE[i].SetColors(fore, back);
     DescribeSwatch(i);
     swatches = true;
   }
   MarkSwatch(state.marked);
   ShowPair(state.fore, state.back);
+  // A box reads as it was typed ("0A") when it shows that value again; with
+  // the other target chosen since, it may show another.
+  for (std::int16_t i = 0; i < 3; ++i) {
+    const QString& typed = state.channels[static_cast<std::size_t>(i)];
+    if (ChannelOf(typed) == vsbCOLOR[i].Value()) txtHEXCOLOR[i].SetText(typed);
+  }
   if (swatches) SwatchesChanged();
 }
 
 void Main::ShowPair(colour::ColourWord fore, colour::ColourWord back) {
-  // The sliders move to the target's colour without recolouring the preview,
-  // which takes the words as they are, references included.
-  blnSWITCHING = true;
   txtEXAMPLE->SetColors(fore, back);
   lngTEXTCOLOR = fore;
   lngBACKCOLOR = back;
-  SetSliders(optITEM[0].Value() ? lngTEXTCOLOR : lngBACKCOLOR);
-  blnSWITCHING = false;
-  UpdateFinalHex();
+  ShowTarget();
 }
 
 void Main::SwatchesChanged() {

@@ -131,6 +131,14 @@ class Main {
   // file not read whole changes nothing, and the message names the line
   // and why. Returns whether the palette was imported.
   bool ImportPalette(const QString& path);
+  // Ctrl+Shift+X, or "Swap Text and Background" on the preview: the two
+  // colour words change places as they stand; the target stays the same.
+  void Form_Swap();
+  // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, anywhere in the window, or the
+  // entries that head the preview's menu: the window as it was before, or
+  // after, the step last undone.
+  void Form_Undo();
+  void Form_Redo();
   // Ctrl+Shift+P, or "Pick from Screen" on the preview: the current target
   // takes a colour from anywhere on the screen.
   void Form_PickFromScreen();
@@ -144,12 +152,15 @@ class Main {
   void SetSliders(colour::ColourWord word);
 
   // Runs `change` as one step that undo reverses, named `name` on the
-  // preview's menu; changes of one nonzero `run` join one step.
+  // preview's menu; changes of one nonzero `run` join one step. A change
+  // made inside another is part of that one's step. Whatever the controls'
+  // handlers do outside a Change is the user's: a slider's move or the
+  // typing in a channel box, which step their own runs.
   void Change(const QString& name, const std::function<void()>& change, std::uint64_t run = 0);
   WindowState Snapshot() const;
   const History& UndoHistory() const { return history_; }
   // Brings the window back to `state`: the preview, sliders, boxes,
-  // swatches and marker exactly as they were.
+  // swatches and marker exactly as they were. The target stays as chosen.
   void Restore(const WindowState& state);
   // After any change to the swatches' pairs: they reach the palette file
   // within a second, by the same safe save as at close.
@@ -198,6 +209,28 @@ class Main {
   bool SaveText(const QString& path, const std::string& text, const Saving& saving,
                 QWidget* tipOver);
 
+  // What makes one run of a control's changes: the user's drag of a slider,
+  // its other moves while it keeps the focus, the typing in a channel box.
+  enum class RunKind : std::uint8_t { None, Drag, Moves, Typing };
+  struct RunSource {
+    RunKind kind = RunKind::None;
+    std::int16_t index = 0;
+    bool operator==(const RunSource&) const = default;
+  };
+  // Runs a control's handler for `source`: as the user's change, a step of
+  // that control's run, unless it is part of a change already under way.
+  void ChangeAt(RunSource source, const std::function<void()>& handler);
+  // The next change of any control starts a step of its own.
+  void EndRun();
+  // The sliders and channel boxes show the target's colour as the preview
+  // holds it, without recolouring the preview; the final boxes follow.
+  void ShowTarget();
+  // The swap's entry and key, undo's and redo's keys, and what ends a run.
+  void ConnectHistory();
+  void AddSwapEntry();
+  // As the preview's menu opens: "Undo <step>" and "Redo <step>" head it.
+  void txtEXAMPLE_HistoryEntries(QMenu& menu);
+
   void ConnectPicking();
   // As the preview's menu opens: the pick entry says whether picking is
   // possible here, and why not.
@@ -234,6 +267,15 @@ class Main {
 
   forms::App& app_;
   History history_;
+  // How deep in changes the window is: 0 while nothing changes, when a
+  // handler that runs is the user's.
+  int changing_ = 0;
+  RunSource run_;
+  std::uint64_t runs_ = 0;  // the id of run_'s run
+  // Undo's and redo's entries, made as the preview's menu first opens.
+  QAction* undoEntry_ = nullptr;
+  QAction* redoEntry_ = nullptr;
+  QAction* historySeparator_ = nullptr;
   instance::WindowFinder& finder_;
   QString perUserPalette_;
   QString installedBin_;

@@ -24,14 +24,12 @@ void Main::ConnectPicking() {
   pickEntry_->setShortcutVisibleInContextMenu(true);
   QObject::connect(pickEntry_, &QAction::triggered, preview, [this] { Form_PickFromScreen(); });
   txtEXAMPLE->AddLeadingMenuAction(pickEntry_);
-  auto* separator = new QAction(preview);
-  separator->setSeparator(true);
-  txtEXAMPLE->AddLeadingMenuAction(separator);
   txtEXAMPLE->onContextMenu = [this](QMenu& menu) { txtEXAMPLE_ContextMenu(menu); };
   form.AddShortcut(kPickKeys, [this] { Form_PickFromScreen(); });
 }
 
 void Main::txtEXAMPLE_ContextMenu(QMenu& menu) {
+  txtEXAMPLE_HistoryEntries(menu);
   HavePicker();
   UpdatePickEntry();
   menu.setToolTipsVisible(true);
@@ -68,7 +66,7 @@ void Main::Form_PickFromScreen() {
 
 void Main::PickedColour(colour::ColourWord word) {
   // Through the sliders, so the handlers recolour the preview as a drag would.
-  SetSliders(word);
+  Change(QStringLiteral("Pick from Screen"), [&] { SetSliders(word); });
   const QString target =
       optITEM[0].Value() ? QStringLiteral("text colour") : QStringLiteral("background colour");
   TellAfterPick(QStringLiteral("Picked #%1 as the %2.")

@@ -199,7 +199,7 @@ void Main::Form_Paste() {
     return;
   }
   // Through the sliders, so the handlers recolour the preview as a drag would.
-  SetSliders(*read.word);
+  Change(QStringLiteral("Paste Colour"), [&] { SetSliders(*read.word); });
   const QString target =
       optITEM[0].Value() ? QStringLiteral("text colour") : QStringLiteral("background colour");
   const QString mapped = read.mapped ? QStringLiteral(
@@ -321,7 +321,7 @@ void Main::txtEXAMPLE_MakeReadable(double Threshold) {
         QStringLiteral("The pair already reaches %1:1 (%2:1).").arg(goal, Ratio(readable.ratio)));
   } else {
     // Through the sliders, as a pasted colour is.
-    SetSliders(readable.colour);
+    Change(QStringLiteral("Make Readable"), [&] { SetSliders(readable.colour); });
     TellAtPreview(QStringLiteral("Made the %1 #%2: %3:1.")
                       .arg(name, QString::fromStdString(colour::FinalHex(readable.colour)),
                            Ratio(readable.ratio)));

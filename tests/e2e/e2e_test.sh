@@ -7,6 +7,8 @@
 #                     swatch they fixed in the palette file
 #   CASE signals:     SIGTERM, SIGHUP and SIGINT each save the swatch just
 #                     stored, and the program ends with status 0
+#   CASE undo:        in a channel box, Ctrl+Shift+X twice and Ctrl+Z leave
+#                     the preview's pair swapped
 #   CASE installed BIN: the program installed in BIN by its package, run
 #                     from there (as root too) saves per-user only; run by
 #                     tests/packaging/deb_test.sh
@@ -140,6 +142,13 @@ case $case in
       wait "$pid" || fail "SIG$signal: the program ended with status $?"
       expect_record 13 "0800008005000000" "SIG$signal: swatch 12 holds the preview's pair"
     done
+    ;;
+  undo)
+    start
+    click 192 35 1 # the green channel box, whose own Ctrl+Z undoes its text
+    xdotool key --clearmodifiers ctrl+shift+x ctrl+shift+x ctrl+z
+    close_window
+    expect_record 25 "0500000008000080" "the preview's words swapped by the first swap"
     ;;
   installed)
     bin=$4

@@ -112,6 +112,27 @@ TEST(TextBoxShortcutTest, KeepsTheKeysALineEditKeepsFromShortcuts) {
   }
 }
 
+// A window's keys of the window's precedence run in an editable box that
+// binds them too; the others stay the box's.
+TEST(FormShortcutTest, WindowKeysWinOverTheBoxesOwn) {
+  Form form(QStringLiteral("main"), 1500, 1500);
+  TextBox box{form.widget(), {0, 0, 1500, 330}, {}};
+  int undone = 0, pasted = 0;
+  form.AddShortcut(
+      QKeySequence::Undo, [&] { ++undone; }, KeyPrecedence::Window);
+  form.AddShortcut(QKeySequence::Paste, [&] { ++pasted; });
+  form.Show();
+  form.widget()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.widget()));
+  box.widget()->setFocus();
+  QTest::keyClicks(box.widget(), QStringLiteral("12"));
+  QTest::keyClick(box.widget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(undone, 1);
+  EXPECT_EQ(box.Text(), QStringLiteral("12")) << "the box's own undo ran too";
+  QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(pasted, 0);
+}
+
 TEST_F(TextBoxTest, FocusEventsFollowTabButNotPopups) {
   int got = 0, lost = 0;
   box.onGotFocus = [&] { ++got; };

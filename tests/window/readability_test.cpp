@@ -67,8 +67,10 @@ TEST_F(ReadabilityTest, EachEntryMovesTheCurrentTargetThroughTheSliders) {
   main->SetSliders(0x00AAAAAA);
   const QStringList texts = PreviewMenu(QStringLiteral("Make Readable: Large"));
   EXPECT_EQ(main->txtEXAMPLE->BackColor(), 0x00949494);
-  EXPECT_EQ(texts.mid(0, 14).join(u'|'),
-            QStringLiteral("Pick from Screen||Make Readable: AA (4.5:1)\tCtrl+Shift+R|"
+  // Below undo's and redo's entries.
+  EXPECT_EQ(texts.mid(2, 16).join(u'|'),
+            QStringLiteral("|Pick from Screen|Swap Text and Background||"
+                           "Make Readable: AA (4.5:1)\tCtrl+Shift+R|"
                            "Make Readable: AAA (7:1)|Make Readable: Large Text AA (3:1)||Simulate|"
                            ">Normal Vision|>Protanopia|>Deuteranopia|>Tritanopia|>Achromatopsia|"
                            "Copy Contrast Report|"));
