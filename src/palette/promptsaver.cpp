@@ -9,9 +9,7 @@ PromptSaver::PromptSaver(Save save, Report report, std::chrono::milliseconds gat
     : save_(std::move(save)),
       report_(std::move(report)),
       gather_(gather),
-      receiver_(std::make_unique<QObject>()) {
-  worker_ = std::thread([this] { Run(); });
-}
+      receiver_(std::make_unique<QObject>()) {}
 
 PromptSaver::~PromptSaver() {
   {
@@ -19,7 +17,7 @@ PromptSaver::~PromptSaver() {
     stopping_ = true;
   }
   changed_.notify_all();
-  worker_.join();
+  if (worker_.joinable()) worker_.join();
 }
 
 void PromptSaver::Store(const Records& records) {
@@ -29,6 +27,8 @@ void PromptSaver::Store(const Records& records) {
     // it, so a steady stream of stores still reaches the file in time.
     if (!waiting_) due_ = std::chrono::steady_clock::now() + gather_;
     waiting_ = records;
+    // Made at the first store, not with the window: most runs store nothing.
+    if (!worker_.joinable()) worker_ = std::thread([this] { Run(); });
   }
   changed_.notify_all();
 }
