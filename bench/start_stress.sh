@@ -2,7 +2,7 @@
 # The single-instance guard under load and odd timing, on the real program
 # under a virtual X server: ROUNDS rounds (default 50) of two copies started
 # at once, of ten at once, and of a second start while the first copy is
-# stopped in its start-up (tests/faults/instance_stress.sh, which fails a
+# stopped in its start-up (start_stress_rounds.sh, which fails a
 # round with other than one window or with a start that waited past the
 # guard's timeouts). Prints each kind's waits, from a copy's release to its
 # end or to its window: median, 90th percentile and longest, in ms.
@@ -19,7 +19,7 @@ status=0
 echo "Start stress, $rounds rounds each, $(nproc) CPUs, load average $(cut -d ' ' -f 1-3 /proc/loadavg)"
 for mode in pair ten sigstop; do
   started=$SECONDS
-  if ! "$root/scripts/with-xvfb.sh" "$root/tests/faults/instance_stress.sh" \
+  if ! "$root/scripts/with-xvfb.sh" "$root/bench/start_stress_rounds.sh" \
     "$build/huvenor" "$build/tools/xclose" "$rounds" "$mode" >"$out" 2>&1; then
     cat "$out"
     status=1

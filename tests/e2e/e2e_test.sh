@@ -9,7 +9,7 @@
 #                     from there (as root too) saves per-user only; run by
 #                     tests/packaging/deb_test.sh
 # Copies started together, and a copy after a killed one, are the stress
-# test's (tests/faults/instance_stress.sh).
+# benchmark's (bench/start_stress.sh, run as lifecycle.start-stress).
 #
 # A second start under a real window manager, which refuses the focus to a
 # window that merely asks for it: mutter, headless, on a session bus of its

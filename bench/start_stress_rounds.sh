@@ -17,7 +17,7 @@
 #                 as a user ends a hung program.
 # Prints each start's wait, from its release to its end or to its window,
 # as "waits MODE: <ms> ..." for bench/start_stress.sh.
-# Usage (under scripts/with-xvfb.sh): instance_stress.sh HUVENOR XCLOSE [ROUNDS [MODE]]
+# Usage (under scripts/with-xvfb.sh): start_stress_rounds.sh HUVENOR XCLOSE [ROUNDS [MODE]]
 set -euo pipefail
 huvenor=$1 xclose=$2 rounds=${3:-50} mode=${4:-pair}
 limit_ms=${LIMIT_MS:-15000}
