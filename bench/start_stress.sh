@@ -7,7 +7,8 @@
 # guard's timeouts). Prints each kind's waits, from a copy's release to its
 # end or to its window: median, 90th percentile and longest, in ms.
 #
-# Usage: bench/start_stress.sh [ROUNDS]   (BUILD_DIR defaults to build/)
+# Usage: bench/start_stress.sh [ROUNDS]   (BUILD_DIR defaults to build/; MODES,
+# some of "pair ten sigstop", runs only those)
 set -euo pipefail
 rounds=${1:-50}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +18,7 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 status=0
 echo "Start stress, $rounds rounds each, $(nproc) CPUs, load average $(cut -d ' ' -f 1-3 /proc/loadavg)"
-for mode in pair ten sigstop; do
+for mode in ${MODES:-pair ten sigstop}; do
   started=$SECONDS
   if ! "$root/scripts/with-xvfb.sh" "$root/bench/start_stress_rounds.sh" \
     "$build/huvenor" "$build/tools/xclose" "$rounds" "$mode" >"$out" 2>&1; then
