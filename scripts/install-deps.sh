@@ -15,6 +15,7 @@ packages=(
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols
   libsm-dev gdb
+  kwin-wayland kwin-x11 plasma-wayland-protocols
   debhelper lintian appstream man-db
 )
 if [[ ${1:-} == windows ]]; then

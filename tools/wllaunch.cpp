@@ -1,5 +1,6 @@
 // Stands in for a desktop's launcher on Wayland: shows a window of its own,
-// and types through the compositor's remote-desktop interface. Told to, it
+// and types through the compositor: KWin's fake-input protocol where the
+// compositor offers it, else GNOME's remote-desktop interface. Told to, it
 // presses a key in its window (the user asking for a program) and, with that
 // key press's serial, asks the compositor for an xdg-activation token as
 // launchers do. It tells on standard output, one line each:
@@ -13,7 +14,7 @@
 // It ends when standard input closes or its window is closed, and fails when
 // the compositor leaves it waiting for a minute.
 //
-// Usage: wllaunch (on a GNOME session bus, with WAYLAND_DISPLAY set)
+// Usage: wllaunch (with WAYLAND_DISPLAY set; under mutter, on its session bus)
 #include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -27,10 +28,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "fake-input-protocol.h"
 #include "xdg-activation-v1-protocol.h"
 #include "xdg-shell-protocol.h"
 
@@ -42,6 +45,7 @@ struct Launcher {
   wl_seat* seat = nullptr;
   xdg_wm_base* shell = nullptr;
   xdg_activation_v1* activation = nullptr;
+  org_kde_kwin_fake_input* fakeInput = nullptr;
   wl_keyboard* keyboard = nullptr;
   wl_surface* surface = nullptr;
   bool configured = false;
@@ -69,7 +73,7 @@ T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface* interface
 
 const wl_registry_listener kRegistry{
     [](void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-       std::uint32_t) {
+       std::uint32_t version) {
       auto& l = *static_cast<Launcher*>(data);
       const std::string is = interface;
       if (is == wl_compositor_interface.name)
@@ -82,6 +86,9 @@ const wl_registry_listener kRegistry{
         l.shell = Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, 1);
       else if (is == xdg_activation_v1_interface.name)
         l.activation = Bind<xdg_activation_v1>(registry, name, &xdg_activation_v1_interface, 1);
+      else if (is == org_kde_kwin_fake_input_interface.name && version >= 4)
+        l.fakeInput =
+            Bind<org_kde_kwin_fake_input>(registry, name, &org_kde_kwin_fake_input_interface, 4);
     },
     [](void*, wl_registry*, std::uint32_t) {}};
 
@@ -201,18 +208,31 @@ int main(int argc, char** argv) {
   xdg_wm_base_add_listener(l.shell, &kShell, &l);
   wl_seat_add_listener(l.seat, &kSeat, &l);
 
-  // The virtual keyboard lives as long as this process's session bus
+  // GNOME's virtual keyboard lives as long as this process's session bus
   // connection.
   const QString service = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
-  QDBusInterface desktop(service, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), service);
-  const QDBusReply<QDBusObjectPath> path = desktop.call(QStringLiteral("CreateSession"));
-  if (!path.isValid()) Fail("no remote-desktop session");
-  QDBusInterface session(service, path.value().path(), service + QStringLiteral(".Session"));
-  if (const QDBusMessage started = session.call(QStringLiteral("Start"));
-      started.type() == QDBusMessage::ErrorMessage)
-    Fail(qPrintable(started.errorMessage()));
+  std::unique_ptr<QDBusInterface> session;
+  if (l.fakeInput) {
+    org_kde_kwin_fake_input_authenticate(l.fakeInput, "wllaunch", "a launcher's key presses");
+  } else {
+    QDBusInterface desktop(service, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), service);
+    const QDBusReply<QDBusObjectPath> path = desktop.call(QStringLiteral("CreateSession"));
+    if (!path.isValid()) Fail("no fake input and no remote-desktop session");
+    session = std::make_unique<QDBusInterface>(service, path.value().path(),
+                                               service + QStringLiteral(".Session"));
+    if (const QDBusMessage started = session->call(QStringLiteral("Start"));
+        started.type() == QDBusMessage::ErrorMessage)
+      Fail(qPrintable(started.errorMessage()));
+  }
   const auto key = [&](int code, bool pressed) {
-    session.call(QStringLiteral("NotifyKeyboardKeycode"), static_cast<unsigned>(code), pressed);
+    if (l.fakeInput) {
+      org_kde_kwin_fake_input_keyboard_key(
+          l.fakeInput, static_cast<std::uint32_t>(code),
+          pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+      wl_display_flush(display);
+    } else {
+      session->call(QStringLiteral("NotifyKeyboardKeycode"), static_cast<unsigned>(code), pressed);
+    }
   };
 
   // The compositor makes the virtual keyboard, and gives the seat a keyboard,

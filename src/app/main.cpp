@@ -3,10 +3,14 @@
 #include "window/main.h"
 
 #include <QApplication>
+#include <QStringList>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "endings.h"
 #include "forms/application.h"
@@ -56,7 +60,17 @@ int main(int argc, char* argv[]) {
 
   window::Main main(app, *instances, palette::PerUserPath(),
                     QStringLiteral(HUVENOR_INSTALL_BINDIR));
+  // What the load tells the user (an unreadable palette) waits until the
+  // window is up and the start-up is over. A message box waits in an event
+  // loop of its own, which would answer a later copy while this one still
+  // held the start-up lock and had no window to bring forward: that copy
+  // would wait out the lock, be told it was brought forward, and end with
+  // nothing shown.
+  QStringList toldDuringLoad;
+  std::function<void(const QString&)> messageBox =
+      std::exchange(app.msgBoxHandler, [&](const QString& text) { toldDuringLoad.append(text); });
   main.form.Load();
+  app.msgBoxHandler = std::move(messageBox);
   running = &main;
   std::atexit(WriteWaitingStores);
   // Every ending closes the window as the user does, so the palette is saved
@@ -77,6 +91,11 @@ int main(int argc, char* argv[]) {
   // Once shown, the window has the platform window a later copy brings
   // forward; until then the start-up lock keeps that copy waiting.
   instances->FinishStartup(*main.form.widget()->windowHandle());
+  // From the event loop, so that an ending meanwhile closes the box as it
+  // closes any other.
+  QTimer::singleShot(0, [&] {
+    for (const QString& text : std::as_const(toldDuringLoad)) app.MsgBox(text);
+  });
   const int status = QApplication::exec();
   running = nullptr;
   // Every way out of the loop has closed the window, whose Unload saved

@@ -158,6 +158,36 @@ case $case in
     cmp -s "$beside" "$golden" || fail "the unreadable palette was written over"
     [[ $(stat -c %s "$per_user" 2>/dev/null) == 200 ]] || fail "$per_user is not a whole palette"
     ;;
+  unreadable-file-second-start)
+    # The message waits for the window and the end of the start-up, so a
+    # second start meanwhile neither waits out the start-up lock nor is told
+    # the first copy came forward when it could not.
+    cp "$golden" "$beside"
+    give_away "$beside"
+    chmod 000 "$beside"
+    start
+    poll box_shown || fail "the user was not told"
+    window=$(window_named "^Orlan's Huvenor$")
+    [[ -n $window ]] || fail "the message was shown before the window"
+    under_box() {
+      eval "$(xdotool getwindowgeometry --shell "$box")"
+      xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+      eval "$(xdotool getmouselocation --shell)"
+      echo "$WINDOW"
+    }
+    [[ $(under_box) == "$box" ]] || fail "the message is not over the window"
+    started=$(date +%s%3N)
+    "${as_user[@]}" env HOME="$disk/home" XDG_CONFIG_HOME="$disk/home/.config" \
+      XDG_RUNTIME_DIR="$work/runtime" "$program/huvenor" 2>"$work/stderr.second" ||
+      fail "the second copy ended with status $?"
+    took=$(($(date +%s%3N) - started))
+    # The start-up lock would have held it 10 s.
+    ((took < 5000)) || fail "the second start waited $took ms"
+    poll bash -c "[[ \$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p') == $window ]]" ||
+      fail "the first copy's window was not raised"
+    expect_told "$beside could not be read (Permission denied)" "left as it is"
+    close_window
+    ;;
   read-only-program-folder)
     cp "$golden" "$beside"
     give_away "$beside"

@@ -52,16 +52,20 @@ class Peer final : public instance::GuardedProgram {
 int main(int argc, char** argv) {
   QCoreApplication qtApp(argc, argv);
 
-  // Options first (--hold (keeps the start-up lock), --lock-timeout=<ms>, --together), the socket
-  // directory last.
+  // Options first (--hold (keeps the start-up lock), --lock-timeout=<ms>, --idle-timeout=<ms>,
+  // --max-connections=<n>, --together), the socket directory last.
   const QStringList args = qtApp.arguments().mid(1);
   if (args.isEmpty()) return 2;
   instance::LocalInstancesOptions options;
   options.directory = args.constLast();
   const bool hold = args.contains(QStringLiteral("--hold"));
   for (const QString& arg : args) {
+    const int value = arg.section(QLatin1Char('='), 1).toInt();
     if (arg.startsWith(QStringLiteral("--lock-timeout=")))
-      options.lockTimeout = std::chrono::milliseconds(arg.section(QLatin1Char('='), 1).toInt());
+      options.lockTimeout = std::chrono::milliseconds(value);
+    if (arg.startsWith(QStringLiteral("--idle-timeout=")))
+      options.idleTimeout = std::chrono::milliseconds(value);
+    if (arg.startsWith(QStringLiteral("--max-connections="))) options.maxConnections = value;
   }
 
   // Copies started together all wait here, so that their start-ups overlap.

@@ -1,6 +1,7 @@
 // Runs real copies (the instance_peer stand-in for the program) against each
 // other, each test in a directory of its own.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -8,11 +9,16 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 // Failures show text, not the bytes of a QString.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -23,6 +29,8 @@ namespace {
 
 // Long enough for a sanitizer build on a busy machine; only reached on failure.
 constexpr int kPatience = 60'000;
+// What starting a copy takes beyond its waits, on a busy machine, in ms.
+constexpr int kStartMargin = 1'500;
 
 const QString kStartedAlone = QStringLiteral("started prev=0 lock=1 title=Huvenor");
 
@@ -149,50 +157,58 @@ TEST_F(LocalInstancesTest, CopyWhoseSocketNameIsTakenIsStillFound) {
 
 // Something in or around the directory that looks like a copy of ours but is
 // not one to be found.
-TEST_F(LocalInstancesTest, IntrudersAreNeitherTrustedNorRemoved) {
-  enum Plant { kNothing, kFile, kLinkToLiveCopy, kLiveCopyGivenAway, kLink, kDirectoryGivenAway };
-  const struct {
-    const char* name;
-    Plant plant;
-    int lock;
-  } rows[] = {
-      {"a copy of ours, but one started with another directory", kNothing, 1},
-      {"a plain file", kFile, 1},
-      {"a link to a live copy", kLinkToLiveCopy, 1},
-      {"the live copy's own socket, another user's", kLiveCopyGivenAway, 1},
-      {"a linked directory", kLink, 0},
-      {"another user's directory", kDirectoryGivenAway, 0},
-  };
+enum class Plant { kFile, kLinkToLiveCopy, kLink, kLiveCopyGivenAway, kDirectoryGivenAway };
+struct Intruder {
+  const char* name;
+  Plant plant;
+  int lock;
+};
+
+// Plants the intruder beside a live copy started elsewhere; the next copy
+// neither finds nor removes it.
+void ExpectPassedBy(const Intruder& row) {
+  SCOPED_TRACE(row.name);
   const auto giveAway = [](const QString& path) {  // to nobody
     return ::lchown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    if ((row.plant == kLiveCopyGivenAway || row.plant == kDirectoryGivenAway) && ::geteuid() != 0) {
-      std::cout << "skipped without root: " << row.name << '\n';
-      continue;
-    }
-    QTemporaryDir dir, elsewhere;
-    Peer live(elsewhere.path());
-    ASSERT_EQ(live.WaitFor("started"), kStartedAlone);
-    QString planted = dir.path() + QStringLiteral("/copy-1"), directory = dir.path();
-    bool plantedIt = true;
-    if (row.plant == kNothing) planted = dir.path();
-    if (row.plant == kFile) plantedIt = QFile(planted).open(QIODevice::WriteOnly);
-    if (row.plant == kLinkToLiveCopy) plantedIt = QFile::link(live.Socket(), planted);
-    if (row.plant == kLiveCopyGivenAway) directory = elsewhere.path(), planted = live.Socket();
-    if (row.plant == kLink) plantedIt = QFile::link(elsewhere.path(), directory = planted);
-    if (row.plant == kDirectoryGivenAway) directory = planted = elsewhere.path();
-    if (directory == elsewhere.path()) plantedIt = giveAway(planted);
-    ASSERT_TRUE(plantedIt);
+  QTemporaryDir dir, elsewhere;
+  Peer live(elsewhere.path());
+  ASSERT_EQ(live.WaitFor("started"), kStartedAlone);
+  QString planted = dir.path() + QStringLiteral("/copy-1"), directory = dir.path();
+  bool plantedIt = true;
+  if (row.plant == Plant::kFile) plantedIt = QFile(planted).open(QIODevice::WriteOnly);
+  if (row.plant == Plant::kLinkToLiveCopy) plantedIt = QFile::link(live.Socket(), planted);
+  if (row.plant == Plant::kLiveCopyGivenAway) directory = elsewhere.path(), planted = live.Socket();
+  if (row.plant == Plant::kLink) plantedIt = QFile::link(elsewhere.path(), directory = planted);
+  if (row.plant == Plant::kDirectoryGivenAway) directory = planted = elsewhere.path();
+  if (directory == elsewhere.path()) plantedIt = giveAway(planted);
+  ASSERT_TRUE(plantedIt);
 
-    Peer next(directory);
-    EXPECT_EQ(next.WaitFor("started"),
-              QStringLiteral("started prev=0 lock=%1 title=Huvenor").arg(row.lock));
-    struct stat info {};
-    EXPECT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0) << "removed";
-    EXPECT_FALSE(live.Finish().contains(QStringLiteral("activated")));
-  }
+  Peer next(directory);
+  EXPECT_EQ(next.WaitFor("started"),
+            QStringLiteral("started prev=0 lock=%1 title=Huvenor").arg(row.lock));
+  struct stat info {};
+  EXPECT_EQ(::lstat(QFile::encodeName(planted).constData(), &info), 0) << "removed";
+  EXPECT_FALSE(live.Finish().contains(QStringLiteral("activated")));
+}
+
+TEST_F(LocalInstancesTest, IntrudersAreNeitherTrustedNorRemoved) {
+  const Intruder rows[] = {
+      {"a plain file", Plant::kFile, 1},
+      {"a link to a live copy", Plant::kLinkToLiveCopy, 1},
+      {"a linked directory", Plant::kLink, 0},
+  };
+  for (const Intruder& row : rows) ExpectPassedBy(row);
+}
+
+// Only root can give a file to another user.
+TEST_F(LocalInstancesTest, AnotherUsersFilesAreNeitherTrustedNorRemoved) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+  const Intruder rows[] = {
+      {"the live copy's own socket, another user's", Plant::kLiveCopyGivenAway, 1},
+      {"another user's directory", Plant::kDirectoryGivenAway, 0},
+  };
+  for (const Intruder& row : rows) ExpectPassedBy(row);
 }
 
 TEST_F(LocalInstancesTest, HungCopyDoesNotHangTheNext) {
@@ -204,10 +220,84 @@ TEST_F(LocalInstancesTest, HungCopyDoesNotHangTheNext) {
     ~Resume() { ::kill(pid, SIGCONT); }
   } resume{hung.Pid()};
 
-  // It is there but cannot answer: the new copy gives up on it and stays.
+  // It is there but cannot answer: the new copy gives up on it and stays,
+  // having waited for it one question's timeout (2 s), no longer.
+  QElapsedTimer took;
+  took.start();
   Peer next(Dir());
   EXPECT_EQ(next.WaitFor("started"),
             QStringLiteral("started prev=1 lock=1 title=unwanted instance"));
+  EXPECT_LT(took.elapsed(), 2'000 + kStartMargin);
+}
+
+// A client that is not a copy of ours: connected, it sends `line` bit by bit
+// and is dropped without an answer.
+TEST_F(LocalInstancesTest, StrangersAreDroppedByIdleTimeAndLineLength) {
+  const struct {
+    const char* name;
+    QStringList options;
+    QByteArray bytes;  // sent one at a time, then the rest at once
+    QByteArray rest;
+  } rows[] = {
+      {"silent past the idle time", {QStringLiteral("--idle-timeout=300")}, {}, {}},
+      {"trickling bytes that never make a question",
+       {QStringLiteral("--idle-timeout=300")},
+       QByteArray(200, 't'),
+       {}},
+      // Read whole, it would be a request to come forward.
+      {"a request longer than a line may be",
+       {QStringLiteral("--idle-timeout=60000")},
+       {},
+       "activate " + QByteArray(4090, 'a') + '\n'},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    QTemporaryDir dir;
+    Peer copy(dir.path(), row.options);
+    ASSERT_EQ(copy.WaitFor("started"), kStartedAlone);
+    const int client = Connected(copy.Socket());
+    ::send(client, row.rest.constData(), static_cast<std::size_t>(row.rest.size()), MSG_NOSIGNAL);
+    QByteArray answered;
+    bool dropped = false;
+    for (int tick = 0; tick < 100 && !dropped; ++tick) {
+      if (tick < row.bytes.size()) ::send(client, row.bytes.constData() + tick, 1, MSG_NOSIGNAL);
+      pollfd entry{client, POLLIN, 0};
+      if (::poll(&entry, 1, 100) <= 0) continue;
+      char chunk[64];
+      const ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
+      if (got > 0) answered.append(chunk, got);
+      dropped = got <= 0;
+    }
+    EXPECT_TRUE(dropped) << "still connected after 10 s";
+    EXPECT_EQ(answered, QByteArray());
+    ::close(client);
+    EXPECT_FALSE(copy.Finish().contains(QStringLiteral("activated")));
+  }
+}
+
+// Open descriptors of process `pid`.
+int Descriptors(pid_t pid) {
+  return static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid))
+                              .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                              .size());
+}
+
+// Connections past the cap wait in the kernel's queue, taking none of the
+// copy's descriptors, and are served in turn as the idle ones are dropped.
+TEST_F(LocalInstancesTest, ConnectionsPastTheCapWaitWithoutTakingDescriptors) {
+  Peer first(Dir(), {QStringLiteral("--max-connections=4"), QStringLiteral("--idle-timeout=100")});
+  ASSERT_EQ(first.WaitFor("started"), kStartedAlone);
+  const int before = Descriptors(first.Pid());
+  std::vector<int> clients;
+  for (int i = 0; i < 20; ++i) clients.push_back(Connected(first.Socket()));
+  int most = 0;
+  for (int sample = 0; sample < 10; ++sample) {
+    most = std::max(most, Descriptors(first.Pid()) - before);
+    QThread::msleep(30);
+  }
+  EXPECT_LE(most, 4);
+  SecondCopyActivates(first);
+  for (const int client : clients) ::close(client);
 }
 
 TEST_F(LocalInstancesTest, CopyStuckInStartupKeepsOthersOutUntilTheirTimeout) {

@@ -75,6 +75,18 @@ TEST(WireTest, LinesAreCutWhereverTheyWereSplitAndStrangersOverflow) {
       {"empty line", {"\n\n"}, {"", ""}, false},
       {"longest", {QByteArray(wire::kMaxLine, 'a')}, {}, false},
       {"one too long", {QByteArray(wire::kMaxLine, 'a'), "a"}, {}, true},
+      {"too long, its newline in the same piece",
+       {QByteArray(wire::kMaxLine + 1, 'a') + "\n"},
+       {},
+       true},
+      {"too long across pieces, then a question",
+       {QByteArray(wire::kMaxLine - 1, 'a'), "aa\ntitle?\n"},
+       {},
+       true},
+      {"longest, ended, then another",
+       {QByteArray(wire::kMaxLine, 'a') + "\nx", "y\n"},
+       {QByteArray(wire::kMaxLine, 'a'), "xy"},
+       false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -18,8 +18,9 @@ struct Handshake;
 void BringForward(QWindow& window, const Handshake& handshake);
 
 // Asks the X11 window manager to activate `window` with the time that
-// `startupId` carries and completes that start; false when not on X11 or the
-// id carries no time (activation_x11.cpp, where xcb was found).
+// `startupId` carries and completes that start; with no time, marks the window
+// as asking for attention. False when not on X11 (activation_x11.cpp, where
+// xcb was found).
 bool ActivateOnX11(QWindow& window, QByteArrayView startupId);
 
 }  // namespace instance

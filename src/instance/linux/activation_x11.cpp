@@ -42,7 +42,7 @@ void SendToRoot(xcb_connection_t* connection, xcb_window_t root, std::uint32_t m
 
 bool ActivateOnX11(QWindow& window, QByteArrayView startupId) {
   const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || startupId.isEmpty()) return false;
+  if (!x11) return false;
   xcb_connection_t* connection = x11->connection();
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
   const auto self = static_cast<xcb_window_t>(window.winId());
@@ -50,8 +50,13 @@ bool ActivateOnX11(QWindow& window, QByteArrayView startupId) {
   // An application's request (source 1) stamped with the time of the user's
   // action in the launcher: the window manager weighs it against the user's
   // later actions rather than refusing an application that asks by itself.
-  const std::optional<std::uint32_t> time = StartupTime(startupId);
-  if (time) {
+  // Without that time the window only asks for the user's attention. Qt's own
+  // request would carry the last event time it saw, a property change
+  // anywhere on the screen included, which KWin takes for the user's action
+  // and so hands a start from a terminal the focus.
+  if (const std::optional<std::uint32_t> time = StartupTime(startupId); !time) {
+    window.alert(0);
+  } else {
     xcb_client_message_event_t event =
         ClientMessage(self, Atom(connection, "_NET_ACTIVE_WINDOW"), 32);
     event.data.data32[0] = 1;
@@ -62,6 +67,7 @@ bool ActivateOnX11(QWindow& window, QByteArrayView startupId) {
 
   // The launcher shows the start as busy until it is told it is complete, in
   // pieces of 20 bytes ending with a zero byte.
+  if (startupId.isEmpty()) return true;
   QByteArray message = StartupRemoveMessage(startupId);
   message.append('\0');
   const xcb_atom_t begin = Atom(connection, "_NET_STARTUP_INFO_BEGIN");
@@ -73,7 +79,7 @@ bool ActivateOnX11(QWindow& window, QByteArrayView startupId) {
     SendToRoot(connection, root, XCB_EVENT_MASK_PROPERTY_CHANGE, event);
   }
   xcb_flush(connection);
-  return time.has_value();
+  return true;
 }
 
 }  // namespace instance

@@ -45,15 +45,21 @@ using Answerer = std::function<std::optional<QByteArray>(const QByteArray& quest
 
 // One connection from another copy, served from the event loop. It reads only
 // what has arrived and never waits to write, so a client that stalls, floods or
-// does not read its answers holds up nothing; such a client is dropped.
+// does not read its answers holds up nothing; such a client is dropped, and so
+// is one that leaves a question unasked for longer than `idleTimeout`.
 class Connection final : public QObject {
  public:
-  Connection(Descriptor socket, Answerer answer, QObject* parent)
+  Connection(Descriptor socket, Answerer answer, std::chrono::milliseconds idleTimeout,
+             std::function<void()> onClosed, QObject* parent)
       : QObject(parent),
         socket_(std::move(socket)),
         answer_(std::move(answer)),
+        onClosed_(std::move(onClosed)),
         notifier_(socket_.Get(), QSocketNotifier::Read) {
     connect(&notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
+    idle_.setSingleShot(true);
+    connect(&idle_, &QTimer::timeout, this, [this] { Drop(); });
+    idle_.start(idleTimeout);
   }
 
  private:
@@ -64,13 +70,16 @@ class Connection final : public QObject {
     // Either the client left, or the connection broke.
     if (got <= 0) return Drop();
     pending_.Append(QByteArrayView(chunk, got));
+    if (pending_.Overflowed()) return Drop();
     while (socket_.Valid()) {
       const std::optional<QByteArray> question = pending_.TakeLine();
       if (!question) break;
       const std::optional<QByteArray> answer = answer_(*question);
       if (!answer || !SendNow(*answer + '\n')) return Drop();
+      // Only a question answered counts as activity: bytes trickled in
+      // without ever making a line do not keep the connection.
+      if (socket_.Valid()) idle_.start();
     }
-    if (pending_.Overflowed()) Drop();
   }
 
   // A copy of ours reads each answer before it asks again, so one that does
@@ -86,15 +95,19 @@ class Connection final : public QObject {
   void Drop() {
     if (!socket_.Valid()) return;
     notifier_.setEnabled(false);
+    idle_.stop();
     socket_.Reset();
     deleteLater();
+    if (onClosed_) onClosed_();
   }
 
   // Declared in this order so that the notifier lets go of the descriptor
   // before it is closed.
   Descriptor socket_;
   Answerer answer_;
+  std::function<void()> onClosed_;
   QSocketNotifier notifier_;
+  QTimer idle_;
   wire::LineBuffer pending_;
 };
 
@@ -109,6 +122,8 @@ class LocalInstances::Private {
   // 0 once listening, otherwise the error that stopped it.
   int Listen();
   void Accept();
+  // Accepts again once a connection has gone, if the cap had stopped it.
+  void ConnectionClosed();
   void StopListening();
   std::optional<QByteArray> Answer(const QByteArray& line);
   QStringList Others();
@@ -125,6 +140,7 @@ class LocalInstances::Private {
   Descriptor startupLock_;
   // Parent of the open connections, which go with it.
   QObject connections_;
+  int openConnections_ = 0;
   Descriptor listener_;
   // Declared after listener_, so that it goes first.
   std::unique_ptr<QSocketNotifier> listenNotifier_;
@@ -191,11 +207,19 @@ int LocalInstances::Private::Listen() {
 
 void LocalInstances::Private::Accept() {
   for (;;) {
+    // At the cap, connections wait in the kernel's queue rather than take this
+    // copy's descriptors, which the palette's save needs; each waiting client
+    // is served as a connection goes, or gives up by its own deadline.
+    if (openConnections_ >= options_.maxConnections) {
+      listenNotifier_->setEnabled(false);
+      return;
+    }
     Descriptor client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (client.Valid()) {
+      ++openConnections_;
       new Connection(
           std::move(client), [this](const QByteArray& question) { return Answer(question); },
-          &connections_);
+          options_.idleTimeout, [this] { ConnectionClosed(); }, &connections_);
       continue;
     }
     if (errno == EINTR || errno == ECONNABORTED) continue;
@@ -206,6 +230,12 @@ void LocalInstances::Private::Accept() {
     }
     return;
   }
+}
+
+void LocalInstances::Private::ConnectionClosed() {
+  --openConnections_;
+  if (listenNotifier_ && openConnections_ < options_.maxConnections)
+    listenNotifier_->setEnabled(true);
 }
 
 void LocalInstances::Private::StopListening() {

@@ -30,6 +30,12 @@ struct LocalInstancesOptions {
   // How long a starting copy waits for another copy to answer one question, so
   // that a hung copy cannot hang the one that is starting.
   std::chrono::milliseconds queryTimeout{2'000};
+  // Other local processes are served this many connections at once; more
+  // wait in the kernel's queue. A connection that has asked nothing for
+  // `idleTimeout` is closed. So no process of the user's can take up this
+  // copy's file descriptors, which its palette's save needs.
+  int maxConnections = 16;
+  std::chrono::milliseconds idleTimeout{5'000};
   // Sent along when this copy asks another to come forward.
   Handshake handshake;
 };

@@ -79,6 +79,22 @@ std::optional<Question> ParseQuestion(QByteArrayView line) {
 }
 
 void LineBuffer::Append(QByteArrayView bytes) {
+  if (overflowed_) return;
+  const qsizetype lastBreak = bytes.lastIndexOf('\n');
+  // Each line ended in `bytes` is checked as it goes in; the open one at the
+  // end, with what came before it.
+  for (qsizetype start = 0, end; (end = bytes.indexOf('\n', start)) >= 0; start = end + 1) {
+    if ((start == 0 ? open_ : 0) + end - start > kMaxLine) {
+      overflowed_ = true;
+      break;
+    }
+  }
+  open_ = lastBreak < 0 ? open_ + bytes.size() : bytes.size() - lastBreak - 1;
+  if (open_ > kMaxLine) overflowed_ = true;
+  if (overflowed_) {
+    pending_.clear();
+    return;
+  }
   pending_.append(bytes);
 }
 
@@ -88,10 +104,6 @@ std::optional<QByteArray> LineBuffer::TakeLine() {
   QByteArray line = pending_.left(end);
   pending_.remove(0, end + 1);
   return line;
-}
-
-bool LineBuffer::Overflowed() const {
-  return pending_.size() > kMaxLine && !pending_.contains('\n');
 }
 
 }  // namespace instance::wire

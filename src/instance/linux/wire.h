@@ -38,16 +38,23 @@ struct Question {
 std::optional<Question> ParseQuestion(QByteArrayView line);
 
 // Cuts what arrives on a socket into lines, however it was split on the way.
+// A line's length is checked as its bytes arrive, so a line longer than
+// kMaxLine is never kept whole, whether or not its newline ever comes.
 class LineBuffer {
  public:
   void Append(QByteArrayView bytes);
-  // The next whole line without its newline, if one has arrived.
+  // The next whole line without its newline, if one has arrived; nothing
+  // once the buffer has overflowed.
   std::optional<QByteArray> TakeLine();
-  // More than kMaxLine bytes are waiting without a newline among them.
-  bool Overflowed() const;
+  // A line ran past kMaxLine bytes: whatever follows it is not from a copy of
+  // ours, and nothing more is kept.
+  bool Overflowed() const { return overflowed_; }
 
  private:
   QByteArray pending_;
+  // Bytes of the last line in pending_ that has no newline yet.
+  qsizetype open_ = 0;
+  bool overflowed_ = false;
 };
 
 }  // namespace instance::wire
