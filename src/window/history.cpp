@@ -4,14 +4,16 @@ namespace window {
 
 void History::Record(QString name, const WindowState& before, const WindowState& after,
                      std::uint64_t run) {
+  const bool joins = run != 0 && done_ > 0 && At(done_ - 1).run == run;
+  // A change that changed nothing leaves the steps to redo as they were.
+  if (!joins && before == after) return;
   count_ = done_;
-  if (run != 0 && done_ > 0 && At(done_ - 1).run == run) {
+  if (joins) {
     Step& last = At(done_ - 1);
     last.after = after;
     if (last.before == after) count_ = --done_;
     return;
   }
-  if (before == after) return;
   if (count_ == kLimit) {
     first_ = (first_ + 1) % kLimit;
     --count_;

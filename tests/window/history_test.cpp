@@ -50,6 +50,8 @@ TEST(History, StepsJoinUndoAndRedoRowByRow) {
       {"undo brings back the state before", Do::Undo, "", 0, 0, 0, 3, "Drag", "Pick"},
       {"a joined step undoes whole", Do::Undo, "", 0, 0, 0, 1, "Swap", "Drag"},
       {"redo brings back the state after", Do::Redo, "", 0, 0, 0, 3, "Drag", "Pick"},
+      {"a change of nothing keeps the redo steps", Do::Record, "Paste", 3, 3, 0, -1, "Drag",
+       "Pick"},
       {"a new change drops the redo steps", Do::Record, "Store", 3, 6, 0, -1, "Store", "-"},
       {"nothing to redo", Do::Redo, "", 0, 0, 0, -1, "Store", "-"},
       {"an undone run is not joined", Do::Undo, "", 0, 0, 0, 3, "Drag", "Store"},
