@@ -81,7 +81,11 @@ start() {
 }
 
 # A copy that ended is a zombie until it is waited for, which kill -0 counts.
-alive() { [[ -r /proc/$1/stat && $(cut -d ' ' -f 3 "/proc/$1/stat") != Z ]]; }
+# Read once: bash may reap the copy between two looks at its /proc entry.
+alive() {
+  local state
+  state=$(cut -d ' ' -f 3 "/proc/$1/stat" 2>/dev/null) && [[ $state != Z ]]
+}
 shown() {
   alive "$pid" || fail "the program ended before showing its window"
   window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1) && [[ -n $window ]]
