@@ -500,7 +500,7 @@ class JsonReader : Reader {
                                       "\"Swatch 24\" and \"Preview\".");
     }
     if (given.Has({*pair, kText})) {
-      return Fail(fields[0].line, "\"" + PairName(*pair) + "\" is given twice.");
+      return Fail(fields[0].line, Quoted(PairName(*pair)) + " is given twice.");
     }
     for (const Half half : {kText, kBackground}) {
       const Field& field = fields[1 + half];

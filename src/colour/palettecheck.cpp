@@ -108,7 +108,10 @@ std::string CheckReportHtml(const PaletteColours& colours, const ReportStamp& st
 std::string CheckReportCsv(const PaletteColours& colours) {
   // No field can hold a comma, a quote or a line end, so none is quoted.
   std::string csv = "Pair,Text,Background,Ratio";
-  for (const Criterion& criterion : kCriteria) csv += "," + CriterionName(criterion);
+  for (const Criterion& criterion : kCriteria) {
+    csv += ',';
+    csv += CriterionName(criterion);
+  }
   csv += "\r\n";
   for (const PairCheck& row : CheckPalette(colours)) {
     csv += PairName(row.index) + "," + CssHex(row.pair.text) + "," + CssHex(row.pair.background) +
