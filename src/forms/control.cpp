@@ -38,17 +38,18 @@ void Control::SetTop(int twips) {
 }
 
 void Control::SetColors(colour::ColourWord fore, colour::ColourWord back) {
-  const bool foreChanged = fore != foreColor_;
-  const bool backChanged = back != backColor_;
-  if (!foreChanged && !backChanged) return;
+  if (fore == foreColor_ && back == backColor_) return;
+  backColorSet_ = backColorSet_ || back != backColor_;
   foreColor_ = fore;
   backColor_ = back;
+  ShowColours();
+}
+
+void Control::ShowColours() {
   QPalette palette = widget_->palette();
-  if (foreChanged) Paint(palette, foreRole_, fore);
-  if (backChanged) {
-    widget_->setAutoFillBackground(true);
-    Paint(palette, backRole_, back);
-  }
+  Paint(palette, foreRole_, foreColor_);
+  Paint(palette, backRole_, backColor_);
+  if (backColorSet_) widget_->setAutoFillBackground(true);
   widget_->setPalette(palette);
 }
 
@@ -56,22 +57,22 @@ void Control::SetFont(const QFont& font) {
   widget_->setFont(font);
 }
 
-void Control::Paint(QPalette& palette, QPalette::ColorRole role, colour::ColourWord word) const {
+QColor Control::Drawn(colour::ColourWord word) const {
   // System references resolve against the kind's own standard palette, so a
   // reference looks exactly like the control's untouched colour.
-  QColor drawn = DrawnColour(word, QApplication::palette(widget_));
-  if (filter_) drawn = filter_->Apply(drawn);
+  const QColor drawn = DrawnColour(word, QApplication::palette(widget_));
+  return filter_ ? filter_->Apply(drawn) : drawn;
+}
+
+void Control::Paint(QPalette& palette, QPalette::ColorRole role, colour::ColourWord word) const {
+  const QColor drawn = Drawn(word);
   palette.setColor(QPalette::Active, role, drawn);
   palette.setColor(QPalette::Inactive, role, drawn);
   palette.setColor(QPalette::Disabled, role, drawn);
 }
 
 void Control::Redraw() {
-  if (!widget_) return;  // the window, and the widget with it, is gone
-  QPalette palette = widget_->palette();
-  Paint(palette, foreRole_, foreColor_);
-  Paint(palette, backRole_, backColor_);
-  widget_->setPalette(palette);
+  if (widget_) ShowColours();  // else the window, and the widget with it, is gone
 }
 
 std::int16_t Control::ShiftOf(Qt::KeyboardModifiers modifiers) {

@@ -71,6 +71,17 @@ class Control {
           QPalette::ColorRole backRole, colour::ColourWord standardFore,
           colour::ColourWord standardBack);
 
+  // The colour `word` is drawn with now: a system reference as the kind's
+  // own standard colour, then through the draw filter.
+  QColor Drawn(colour::ColourWord word) const;
+  // Whether the background was ever given a colour; until then the kind's
+  // style draws it as it would anyway.
+  bool BackColorSet() const { return backColorSet_; }
+  // Shows the current colours. The standard way sets the kind's palette
+  // roles; a kind that paints its own colours only asks to be repainted,
+  // which spares the palette's copying and resolving on every change.
+  virtual void ShowColours();
+
   // Raises an event if a handler is connected.
   template <typename Event, typename... Args>
   static void Raise(const Event& event, Args&&... args) {
@@ -86,7 +97,7 @@ class Control {
 
   // Sets `role` in `palette` to the colour `word` is drawn with.
   void Paint(QPalette& palette, QPalette::ColorRole role, colour::ColourWord word) const;
-  // Paints both colours again, after the draw filter changed.
+  // Shows both colours again, after the draw filter changed.
   void Redraw();
 
   QPointer<QWidget> widget_;
@@ -100,6 +111,7 @@ class Control {
   QPalette::ColorRole backRole_;
   colour::ColourWord foreColor_;
   colour::ColourWord backColor_;
+  bool backColorSet_ = false;
 };
 
 }  // namespace forms

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 #include "forms/colourword.h"
 
@@ -21,11 +22,18 @@ class Label::LabelWidget : public QLabel {
   Label* owner = nullptr;
 
  protected:
+  // The label paints its owner's two colours itself: a swatch's pair
+  // changes often, and a repaint is far cheaper than a palette change.
   void paintEvent(QPaintEvent* event) override {
-    QLabel::paintEvent(event);
+    if (!owner) return QLabel::paintEvent(event);
+    QPainter painter(this);
+    if (owner->BackColorSet()) painter.fillRect(rect(), owner->Drawn(owner->BackColor()));
+    painter.setPen(owner->Drawn(owner->ForeColor()));
+    painter.drawText(contentsRect(),
+                     static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment())),
+                     text());
     if (!bordered_) return;
     // The flat border is the window frame colour, whatever the text colour.
-    QPainter painter(this);
     painter.setPen(Qt::black);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
   }
@@ -56,6 +64,10 @@ Label::Label(QWidget* container, const TwipsRect& place, const QString& caption,
 
 Label::~Label() {
   if (widget()) label_->owner = nullptr;
+}
+
+void Label::ShowColours() {
+  label_->update();
 }
 
 QString Label::Caption() const {

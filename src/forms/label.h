@@ -29,6 +29,9 @@ class Label : public Control {
   MouseEvent onMouseDown;
   MouseEvent onMouseUp;
 
+ protected:
+  void ShowColours() override;
+
  private:
   class LabelWidget;
   LabelWidget* label_;
