@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 namespace colour {
@@ -18,6 +19,16 @@ TEST(ContrastRatio, MatchesPublishedExamplesEitherWayRound) {
     const double ratio = ContrastRatio(text, background);
     EXPECT_NEAR(ratio, published, 0.005) << std::hex << text << " on " << background;
     EXPECT_DOUBLE_EQ(ratio, ContrastRatio(background, text)) << "order does not matter";
+  }
+}
+
+// The levels are a table; a digit wrong in one shows only at that level.
+TEST(LinearChannel, FollowsTheSrgbCurveAtEveryLevel) {
+  for (Channel level = 0; level <= 255; ++level) {
+    const double e = level / 255.0;
+    EXPECT_DOUBLE_EQ(LinearChannel(level),
+                     e <= 0.04045 ? e / 12.92 : std::pow((e + 0.055) / 1.055, 2.4))
+        << "level " << level;
   }
 }
 
