@@ -39,6 +39,8 @@ void WriteWaitingStores() {
 int main(int argc, char* argv[]) {
   // Before Qt's X11 platform takes the startup id out of the environment.
   const instance::Handshake handshake = instance::Handshake::FromEnvironment();
+  // While Qt connects to the display and loads its platform.
+  forms::PrepareFonts();
   QApplication qt(argc, argv);
   // The controls are measured in Fusion's metrics, which every platform has,
   // rather than in a native style's, which differ between systems and themes.

@@ -14,4 +14,8 @@ void ProvideFonts() {
   (void)provided;
 }
 
+// The faces are registered at their first use; there is nothing to overlap.
+void PrepareFonts() {}
+void WaitForFonts() {}
+
 }  // namespace forms

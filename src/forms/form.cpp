@@ -31,6 +31,8 @@ class Form::FormWidget : public QWidget {
 
 Form::Form(const QString& caption, int clientWidthTwips, int clientHeightTwips)
     : widget_(std::make_unique<FormWidget>(*this)) {
+  // Before any of its controls lays out text.
+  WaitForFonts();
   widget_->setWindowTitle(caption);
   widget_->setFont(DialogFont());
   // The layout is drawn for one client size and nothing in it adapts, so the
