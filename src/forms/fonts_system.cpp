@@ -1,5 +1,7 @@
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace forms {
@@ -32,6 +34,16 @@ ConfigurationReader reader;
 }  // namespace
 
 void PrepareFonts() {
+  // Qt's X11 platform takes the launcher's startup id out of the environment
+  // as it connects, while the reader looks up variables of its own (HOME,
+  // XDG_CONFIG_HOME...). Removing an entry moves the ones after it, and a
+  // lookup under way could pass over one; as the last entry, the id moves
+  // none.
+  if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {
+    const std::string kept = id;
+    unsetenv("DESKTOP_STARTUP_ID");
+    setenv("DESKTOP_STARTUP_ID", kept.c_str(), 1);
+  }
   reader.Start();
 }
 
