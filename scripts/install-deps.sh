@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-wayland libgl-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
   fonts-dejavu-core fonts-dejavu-extra
-  libxcb1-dev libxcb-xtest0-dev libfontconfig-dev
+  libxcb1-dev libxcb-xtest0-dev
   xvfb xauth xdotool x11-utils imagemagick desktop-file-utils dpkg-dev valgrind
   dbus-daemon python3-dbusmock
   mutter libwayland-dev wayland-protocols

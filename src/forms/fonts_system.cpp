@@ -1,4 +1,4 @@
-#include <fontconfig/fontconfig.h>
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <string>
@@ -9,8 +9,11 @@ namespace forms {
 namespace {
 
 // Until the first window is made, nothing needs the configuration, and Qt
-// takes it as read when it first asks for a face. A copy that ends before
-// its first window waits for the reader on the way out.
+// takes it as read when it first asks for a face. The reader calls the
+// fontconfig that Qt itself loaded, found among the libraries already in
+// the process; a Qt without fontconfig leaves nothing to read ahead. A
+// copy that ends before its first window waits for the reader on the way
+// out.
 class ConfigurationReader {
  public:
   ConfigurationReader() = default;
@@ -19,7 +22,9 @@ class ConfigurationReader {
   ~ConfigurationReader() { Wait(); }
 
   void Start() {
-    if (!reader_.joinable()) reader_ = std::thread([] { FcInit(); });
+    using Init = int (*)();
+    const auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"));
+    if (init != nullptr && !reader_.joinable()) reader_ = std::thread(init);
   }
   void Wait() {
     if (reader_.joinable()) reader_.join();
