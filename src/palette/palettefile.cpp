@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QtEndian>
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <system_error>
 #include <utility>
@@ -44,19 +46,32 @@ QString NotAFileReason(const QFileInfo& info) {
   return QStringLiteral("Not a regular file");
 }
 
-// Fills the records the file holds whole; returns the reason it could not be read.
-QString ReadRecords(const QString& path, Loaded& loaded) {
+// Reads the file once, whole: the records it holds whole into `loaded`, and
+// into `digest` what later saves judge outside changes against, so both come
+// from the same bytes. Returns the reason it could not be read.
+QString ReadRecords(const QString& path, Loaded& loaded, QByteArray& digest) {
   const QFileInfo info(path);
   if (!info.isFile()) return NotAFileReason(info);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-  forms::RecordFile recordFile(file, kRecordLength);
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  QByteArray records;  // a longer file's tail counts only in the digest
+  std::array<char, 16384> chunk;
+  for (;;) {
+    const qint64 got = file.read(chunk.data(), chunk.size());
+    if (got < 0) return file.errorString();
+    if (got == 0) break;
+    hash.addData(QByteArrayView(chunk.data(), got));
+    records.append(chunk.data(), std::min<qint64>(got, kFileSize - records.size()));
+  }
+  digest = hash.result();
+  QBuffer buffer(&records);
+  buffer.open(QIODevice::ReadOnly);
+  forms::RecordFile recordFile(buffer, kRecordLength);
   for (int n = 1; n <= kRecordCount; ++n) {
     RecordBytes bytes;
-    const forms::RecordRead read = recordFile.Read(n, bytes);
-    if (!read.error.isEmpty()) return read.error;
     // Zeros in place of missing bytes would show black on black.
-    if (read.bytesHeld == kRecordLength) loaded.records[n - 1] = Decode(bytes);
+    if (recordFile.Read(n, bytes).bytesHeld == kRecordLength) loaded.records[n - 1] = Decode(bytes);
   }
   return {};
 }
@@ -163,9 +178,10 @@ PaletteFile::Seen PaletteFile::StateOf(const QString& path) {
 // Reads the file at the place when there is one; one that cannot be read is
 // reported and never written by this run.
 void PaletteFile::ReadInto(Place& place, Loaded& loaded, QStringList& problems) {
-  place.seen = StateOf(place.path);
+  place.seen = Seen{QFileInfo::exists(place.path), {}};
   if (!place.seen->exists) return;
-  if (const QString reason = ReadRecords(place.path, loaded); !reason.isEmpty()) {
+  if (const QString reason = ReadRecords(place.path, loaded, place.seen->digest);
+      !reason.isEmpty()) {
     place.unreadable = true;
     loaded.records = {};
     problems << QStringLiteral(
